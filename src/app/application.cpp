@@ -2,9 +2,12 @@
 
 #include <signal.h>
 
+#include "app/batch_rename.h"
+#include "app/list_commands.h"
 #include "app/settings.h"
 #include "app/temp_directory.h"
 #include "tasks/add_task.h"
+#include "tasks/task_runner.h"
 
 Application::Application(Text programDirectory, Desktop& desktop, TranscoderSource transcoder)
     : context_{std::move(programDirectory), window_, desktop, regex_, pool_, http_, shared_,
@@ -20,6 +23,16 @@ void Application::WireEvents() {
   w.按钮_添加任务.onClicked = [&c] { AddTask(c); };
   for (EditBox* box : {&w.编辑框_保存位置, &w.编辑框_正则, &w.编辑框_线程数, &w.编辑框_地址或头})
     box->onChanged = [&c] { SaveSettings(c); };
+  w.按钮_开始任务.onClicked = [&c] { StartTasks(c); };
+  w.按钮_选择目录.onClicked = [&c] { ChooseSaveDirectory(c); };
+  w.按钮_查看.onClicked = [&c] { OpenSaveDirectory(c); };
+  w.按钮_批量改名.onClicked = [&c] { BatchRename(c); };
+  w.超级列表框_任务.onRightClick = [&c] { ShowTaskMenu(c); };
+  w.超级列表框_任务.onDoubleClick = [&c] { CopyTaskNumber(c); };
+  w.超级列表框_下载列表.onDoubleClick = [&c] { CopySegmentAddress(c); };
+  w.右键.items[0].onSelected = [&c] { CopyTaskNumber(c); };
+  w.右键.items[1].onSelected = [&c] { DeleteTask(c); };
+  w.时钟1.onTick = [&c] { RefreshStatus(c); };
 }
 
 void Application::WindowCreated() {

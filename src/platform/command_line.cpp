@@ -1,5 +1,7 @@
 #include "platform/command_line.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -18,28 +20,27 @@ std::vector<Text> SplitCommandLine(std::string_view line) {
   while (pos < line.size() && IsBlank(line[pos])) ++pos;
   if (pos == line.size()) return arguments;
 
-  // The program name: no escapes, a quote only groups.
-  Text program;
-  bool quoted = false;
-  while (pos < line.size()) {
-    char c = line[pos];
-    if (c == '"') {
-      quoted = !quoted;
-      ++pos;
-      continue;
-    }
-    if (!quoted && IsBlank(c)) break;
-    size_t length = CharLength(line, pos);
-    program.append(line.substr(pos, length));
-    pos += length;
+  // The program name knows no escapes: a leading quote runs to the next
+  // quote, and the next argument may follow it directly; otherwise it runs
+  // to the first blank, quotes and all.
+  // (No GBK byte is a blank or a quote, so bytes can be taken one by one.)
+  size_t end;
+  if (line[pos] == '"') {
+    ++pos;
+    end = std::min(line.find('"', pos), line.size());
+    arguments.emplace_back(line.substr(pos, end - pos));
+    pos = std::min(end + 1, line.size());
+  } else {
+    end = std::min(line.find_first_of(" \t", pos), line.size());
+    arguments.emplace_back(line.substr(pos, end - pos));
+    pos = end;
   }
-  arguments.push_back(std::move(program));
 
   for (;;) {
     while (pos < line.size() && IsBlank(line[pos])) ++pos;
     if (pos == line.size()) break;
     Text argument;
-    quoted = false;
+    bool quoted = false;
     while (pos < line.size()) {
       char c = line[pos];
       if (!quoted && IsBlank(c)) break;

@@ -24,8 +24,8 @@ test: build
 # The worker pool and its primitives under ThreadSanitizer.
 tsan-test: setup
 	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTRELO_TSAN=ON -DVANTRELO_WITH_VIEW=OFF >/dev/null
-	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_download
-	@TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) -j $(JOBS) --output-on-failure --timeout 300 -R '^WorkerPool|^CompletionPort|^Event'
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_worker_pool test_platform_sync
+	@TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) -j $(JOBS) --output-on-failure --timeout 300 -R '^WorkerPool|^CompletionPort|^Event|^Thread'
 
 bench: build
 	@$(BUILD)/bin/vantrelo_bench

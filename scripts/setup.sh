@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev libcurl4-openssl-dev libpcre2-dev
-          ffmpeg fonts-wqy-microhei libgtest-dev libcpp-httplib-dev libssl-dev)
+          ffmpeg fonts-wqy-microhei libgtest-dev libcpp-httplib-dev libssl-dev
+          zlib1g-dev)
 if [ "${1:-}" = "--tests" ]; then
   packages+=(xvfb)
 fi

@@ -1,11 +1,11 @@
 #include "app/application.h"
 
-#include <signal.h>
-
 #include "app/batch_rename.h"
 #include "app/list_commands.h"
 #include "app/settings.h"
 #include "app/temp_directory.h"
+#include "media/ensure_transcoder.h"
+#include "platform/child_process.h"
 #include "tasks/add_task.h"
 #include "tasks/task_runner.h"
 
@@ -37,6 +37,7 @@ void Application::WireEvents() {
 
 void Application::WindowCreated() {
   LoadSettings(context_);
+  EnsureTranscoder(context_);
   ClearTempDirectory(context_);
   // The progress bar follows the three panels (110 + 130 + 50 pixels) inside
   // the status bar and fills the rest of it.
@@ -53,7 +54,7 @@ void Application::WindowDestroyed() {
   shared_.closing = true;
   {
     std::lock_guard lock(shared_.transcoderMutex);
-    if (shared_.transcoderPid > 0) ::kill(shared_.transcoderPid, SIGTERM);
+    if (shared_.transcoder) shared_.transcoder->Terminate();
   }
   http_.CancelAll();
   if (shared_.TaskRunnerThread.joinable()) shared_.TaskRunnerThread.join();

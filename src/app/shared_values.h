@@ -1,13 +1,13 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <thread>
 
 #include "platform/text.h"
+
+class ChildProcess;
 
 // The values that the system's routines share across threads, owned by the
 // application. The numbers are read and written whole (atomics); each has
@@ -34,9 +34,9 @@ struct SharedValues {
   // soon as it can, and nothing new starts.
   std::atomic<bool> closing{false};
 
-  // The transcoder process this program is running, 0 when none. Cleared
-  // under the lock before the process is reaped, so the number never names
-  // another process when the window's end signals it.
+  // The transcoder process this program is running, null when none; the
+  // window's end terminates it (only this process, never another one of
+  // the same name). Set and cleared by the task runner under the lock.
   std::mutex transcoderMutex;
-  pid_t transcoderPid = 0;
+  ChildProcess* transcoder = nullptr;
 };

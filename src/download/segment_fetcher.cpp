@@ -29,7 +29,7 @@ void FetchSegment(AppContext& context, int row) {
   if (!FileExists(path)) {
     bool stored = false;
     for (int attempt = 1; attempt <= kSegmentAttempts && !context.shared.closing; ++attempt) {
-      SegmentResponse response = RequestSegment(context.http, address);
+      const WinHttpResponse response = WinHttpRequestCall(context.http, address, 0);
       if (response.status >= 200 && response.status <= 299) {
         // The body goes to a temporary name first, so that a file under the
         // row's name is always a complete segment, even after a crash.

@@ -322,17 +322,17 @@ bool WorkerPool::GrowthTestHolds() const {
 bool WorkerPool::StartWorker(std::int32_t parameter) {
   startingWorkers_.fetch_add(1);
   Thread thread;
-  const bool started =
-      StartCountedThread(thread, [this, parameter] { WorkerLoop(parameter); },
-                         static_cast<std::size_t>(stackSize_.load(kRelaxed)));
+  const bool started = StartCountedThread(
+      thread, [this, parameter] { WorkerLoop(parameter); },
+      static_cast<std::size_t>(stackSize_.load(kRelaxed)));
   if (!started) startingWorkers_.fetch_sub(1);
   // The handle goes here; the worker runs on by itself.
   return started;
 }
 
 bool WorkerPool::StartDispatcher() {
-  return StartCountedThread(dispatcherThread_, [this] { DispatcherLoop(); },
-                            kDispatcherStackBytes);
+  return StartCountedThread(
+      dispatcherThread_, [this] { DispatcherLoop(); }, kDispatcherStackBytes);
 }
 
 bool WorkerPool::StartCountedThread(Thread& thread, std::function<void()> body,

@@ -158,10 +158,10 @@ class WorkerPool {
   // Plain flags and settings: relaxed atomics, every decision on them tolerates
   // a stale value.
   std::atomic<std::int32_t> acceptingWork_{0};
-  Event dispatchEvent_{Event::Reset::kAutomatic};
-  Event threadEvent_{Event::Reset::kAutomatic};
-  Event itemDoneEvent_{Event::Reset::kAutomatic};
-  Event gateEvent_{Event::Reset::kManual, true};
+  Event dispatchEvent_{Event::Mode::kAutoReset};
+  Event threadEvent_{Event::Mode::kAutoReset};
+  Event itemDoneEvent_{Event::Mode::kAutoReset};
+  Event gateEvent_{Event::Mode::kManualReset, true};
   std::atomic<std::int32_t> threadCount_{0};
   std::atomic<std::int32_t> busyCount_{0};
   std::atomic<std::int32_t> queuedCount_{0};

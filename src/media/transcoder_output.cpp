@@ -53,6 +53,7 @@ void CompleteCutDuration(Text& duration) {
 void BeginTranscoderRun(TranscoderOutputState& state) {
   state.errorWord.clear();
   state.completed = false;
+  state.durationAwaited = false;
 }
 
 TranscoderChunkResult ParseTranscoderChunk(std::string_view chunk, TranscoderOutputState& state) {
@@ -71,6 +72,12 @@ TranscoderChunkResult ParseTranscoderChunk(std::string_view chunk, TranscoderOut
     }
   }
 
+  // FFmpeg writes its duration line in pieces ("  Duration: ", the value,
+  // ", start: ", ...), and a reader that keeps up gets each piece as a
+  // chunk of its own: the value then follows in the very next chunk.
+  bool durationAwaited = state.durationAwaited;
+  state.durationAwaited = false;
+
   if (Contains(chunk, "Duration")) {
     state.durationText = TextBetween(chunk, "Duration: ", ",");
     if (state.durationText.size() != 11) {
@@ -78,8 +85,14 @@ TranscoderChunkResult ParseTranscoderChunk(std::string_view chunk, TranscoderOut
       if (state.durationText.empty()) state.durationText = TextAfterLast(chunk, "Duration: ");
       CompleteCutDuration(state.durationText);
       // Cut right after "Duration: ": the duration begins the next chunk.
-      if (state.durationText.empty()) return result;
+      if (state.durationText.empty()) {
+        state.durationAwaited = true;
+        return result;
+      }
     }
+  } else if (durationAwaited && state.durationText.empty()) {
+    state.durationText = Contains(chunk, ",") ? TextBefore(chunk, ",") : Text(chunk);
+    CompleteCutDuration(state.durationText);
   }
 
   if (Contains(chunk, "start") && state.durationText.empty()) {

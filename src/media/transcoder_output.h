@@ -19,6 +19,9 @@ struct TranscoderOutputState {
   // chunk to chunk and from run to run; emptied when a run reports
   // completion, replaced by the next chunk that holds "Duration".
   Text durationText;
+  // The last chunk ended right after "Duration: ": the next chunk begins
+  // with the duration.
+  bool durationAwaited = false;
   // The last error word ("授权失败", "数据无效", "地址错误") that this run's
   // output produced; empty when there was none.
   Text errorWord;
@@ -47,7 +50,8 @@ struct TranscoderChunkResult {
 //     gives a status word, and the rest of the chunk is ignored;
 //  2. a "Duration: " line sets the duration (a hundredths digit cut off at
 //     the chunk's end is replaced by a random one; a line cut right after
-//     "Duration: " ends the chunk's parsing);
+//     "Duration: " ends the chunk's parsing, and the next chunk gives the
+//     duration: its text before the first comma, or all of it);
 //  3. a duration split from its line ("start" in a chunk while no duration
 //     is known) is taken from the text before the first comma;
 //  4. a progress line ("frame=" ... "time=" ... " bitrate=") gives

@@ -2,7 +2,8 @@
 
 #include <chrono>
 
-Event::Event(Reset reset, bool signalled) : manual_(reset == Reset::kManual), signalled_(signalled) {}
+Event::Event(Mode mode, bool signalled)
+    : manual_(mode == Mode::kManualReset), signalled_(signalled) {}
 
 bool Event::Set() {
   {

@@ -22,7 +22,7 @@
 // Every member may be called from any thread.
 class Event {
  public:
-  enum class Reset { kAutomatic, kManual };
+  enum class Mode { kAutoReset, kManualReset };
   enum class WaitResult {
     kSignalled,  // the event was signalled (an automatic one is reset again)
     kTimedOut,   // the time-out ran out first
@@ -30,7 +30,7 @@ class Event {
   };
 
   // An open event in the given initial state.
-  explicit Event(Reset reset, bool signalled = false);
+  explicit Event(Mode mode, bool signalled = false);
   Event(const Event&) = delete;
   Event& operator=(const Event&) = delete;
 

@@ -26,6 +26,10 @@ class MappedUtf8 {
   std::size_t GbkOffset(std::size_t utf8Offset) const;
 
  private:
+  // The fast way for valid GBK: one conversion, then one walk pairing the
+  // characters. False when the text needs the careful way.
+  bool ConvertAtOnce(std::string_view gbk);
+
   std::string utf8_;
   std::size_t gbkSize_ = 0;
   // (UTF-8 position, GBK position) just after each non-ASCII character, in

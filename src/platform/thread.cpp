@@ -11,7 +11,7 @@
 // after the handle has gone.
 struct Thread::Control {
   std::function<void()> body;
-  Event ended{Event::Reset::kManual};
+  Event ended{Event::Mode::kManualReset};
 };
 
 void* Thread::Run(void* argument) {

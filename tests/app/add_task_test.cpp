@@ -96,17 +96,19 @@ TEST(AddTaskTest, SaveDirectoryWithoutSlashSearchesTheParentByPrefix) {
   MainWindow& w = harness.window();
   const Text parent = harness.dir().path();
   WriteWholeFile(parent + "videoclip.mp4", "");
-  // "…/video" + "*.*" finds "videoclip.mp4" in the parent: a clash.
+  // "…/video" + "*.*" lists the parent's entries whose names begin with
+  // "video": "videoclip.mp4" is found for the name "videoclip".
   Fill(w, {"http://h", "clip", parent + "video", "p"});
   w.按钮_添加任务.Click();
   EXPECT_EQ(w.超级列表框_任务.RowCount(), 1);
   Fill(w, {"http://h", "videoclip", parent + "video", "p"});
   w.按钮_添加任务.Click();
-  EXPECT_EQ(w.超级列表框_任务.RowCount(), 2);
-  Fill(w, {"http://h", "videoclip", parent + "", "p"});
+  EXPECT_EQ(w.超级列表框_任务.RowCount(), 1);
+  ASSERT_FALSE(harness.desktop().messages().empty());
+  EXPECT_TEXT_EQ("已下载文件有重名！", harness.desktop().messages().back().text);
+  Fill(w, {"http://h", "videoclip", parent + "other", "p"});
   w.按钮_添加任务.Click();
   EXPECT_EQ(w.超级列表框_任务.RowCount(), 2);
-  EXPECT_TEXT_EQ("任务列表有重名文件！", harness.desktop().messages().back().text);
 }
 
 TEST(AddTaskTest, NumbersFollowTheRowCountAfterADelete) {

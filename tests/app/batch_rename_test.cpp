@@ -48,7 +48,9 @@ TEST(BatchRenameTest, AClashLeavesBothFilesIntact) {
   EXPECT_EQ(Sorted(contents), (std::vector<std::string>{"#2.mp4", "x1", "x2"}));
   // When "#2.mp4" is listed after the second file, that file keeps its name.
   const size_t clash = std::find(order.begin(), order.end(), "#2.mp4") - order.begin();
-  if (clash > 1) EXPECT_TRUE(FileExists(save + order[1]));
+  if (clash > 1) {
+    EXPECT_TRUE(FileExists(save + order[1]));
+  }
 }
 
 TEST(BatchRenameTest, MissingDirectoryChangesNothing) {

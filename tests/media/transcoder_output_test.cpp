@@ -188,6 +188,30 @@ TEST(TranscoderOutput, ADurationSplitAcrossTwoChunksDrivesTheProgress) {
   EXPECT_TEXT_EQ("转码：25%", progress.statuses[0]);
 }
 
+TEST(TranscoderOutput, ADurationLineWrittenPieceByPieceIsPiecedTogether) {
+  // FFmpeg writes the line in these pieces; a reader that keeps up gets each
+  // as a chunk of its own.
+  struct Case {
+    std::vector<std::string_view> chunks;
+    std::string_view duration;
+  };
+  const Case cases[] = {
+      {{"  Duration: ", "00:00:04.02", ", start: ", "1.400000", ", bitrate: ", "272 kb/s", "\n"},
+       "00:00:04.02"},
+      {{"  Duration: ", "N/A", ", bitrate: ", "N/A", "\n"}, "N/A"},
+      {{"  Duration: 00:00:04.02", ", start: ", "1.400000"}, "00:00:04.02"},
+      {{"  Duration: ", "00:00:04.02, start: 1.400000, bitrate: 272 kb/s\n"}, "00:00:04.02"},
+      // Only the very next chunk can give it.
+      {{"  Duration: ", "\n", "00:00:04.02"}, "\n"},
+  };
+  for (const Case& c : cases) {
+    TranscoderOutputState state;
+    BeginTranscoderRun(state);
+    for (std::string_view chunk : c.chunks) ParseTranscoderChunk(chunk, state);
+    EXPECT_EQ(c.duration, state.durationText) << c.chunks.size();
+  }
+}
+
 TEST(TranscoderOutput, ARunRemembersItsErrorWordAndCompletion) {
   TranscoderOutputState state;
   state.durationText = "00:00:08.00";

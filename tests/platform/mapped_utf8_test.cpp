@@ -37,6 +37,14 @@ TEST(MappedUtf8, ConvertsAndMapsEveryBoundaryBack) {
        "\xEF\xBF\xBD"
        "a\xEF\xBF\xBD",
        {{0, 0}, {3, 1}, {4, 2}, {7, 3}}},
+      // Valid characters beside a bad byte keep their own conversion.
+      {"中\x80文", "\xE4\xB8\xAD\xEF\xBF\xBD\xE6\x96\x87", {{0, 0}, {3, 2}, {6, 3}, {9, 5}}},
+      // Four bytes shaped like a character that GB18030 does not have.
+      {"中\x84\x31\xA5\x30",
+       "\xE4\xB8\xAD\xEF\xBF\xBD"
+       "1\xEF\xBF\xBD"
+       "0",
+       {{0, 0}, {3, 2}, {6, 3}, {7, 4}, {10, 5}, {11, 6}}},
       // A lead byte followed by a byte that cannot end it, and one at the end.
       {"\x81"
        " \x81",

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,14 +40,15 @@ const Text kPlaylist =
     "http://例子.cn/视频/片段4.ts\n"
     "#EXT-X-ENDLIST\r\n";
 
+// A flag left out is left out of Create as well.
 struct MatchCase {
-  const char* name;
-  Text pattern;
-  std::optional<bool> ignoreCase;
-  std::optional<bool> multiline;
-  std::optional<bool> global;
-  Text subject;
-  std::vector<Text> expected;
+  const char* name = "";
+  Text pattern = {};
+  std::optional<bool> ignoreCase = std::nullopt;
+  std::optional<bool> multiline = std::nullopt;
+  std::optional<bool> global = std::nullopt;
+  Text subject = {};
+  std::vector<Text> expected = {};
 };
 
 const MatchCase kMatchCases[] = {
@@ -166,6 +168,8 @@ const MatchCase kMatchCases[] = {
                   "b",
                   "//d\x81"}},
 };
+
+void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.name; }
 
 class MatchTable : public ::testing::TestWithParam<MatchCase> {};
 

@@ -181,17 +181,20 @@ std::optional<HlsStream> CachedHlsStream(const Text& cacheDirectoryText,
 std::optional<MediaProbe> ProbeMedia(const Text& path) {
   std::optional<ProgramRun> run =
       RunProgram({kFfprobe, "-v", "error", "-show_entries", "stream=codec_type:format=duration",
-                  "-of", "default=noprint_wrappers=1", ToUtf8(path)});
+                  "-of", "flat", ToUtf8(path)});
   if (!run || run->exitCode != 0) return std::nullopt;
   MediaProbe probe;
   bool sawDuration = false;
   std::istringstream lines(run->output);
   std::string line;
+  // Flat lines name their section: a transport stream lists its streams
+  // under its programs too ("programs.program.0.streams..."), counted once.
   while (std::getline(lines, line)) {
-    if (line == "codec_type=video") ++probe.videoStreams;
-    if (line == "codec_type=audio") ++probe.audioStreams;
-    if (line.rfind("duration=", 0) == 0) {
-      probe.durationSeconds = std::strtod(line.c_str() + 9, nullptr);
+    if (line.rfind("streams.stream.", 0) == 0) {
+      if (line.ends_with(".codec_type=\"video\"")) ++probe.videoStreams;
+      if (line.ends_with(".codec_type=\"audio\"")) ++probe.audioStreams;
+    } else if (line.rfind("format.duration=\"", 0) == 0) {
+      probe.durationSeconds = std::strtod(line.c_str() + 17, nullptr);
       sawDuration = true;
     }
   }

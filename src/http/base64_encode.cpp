@@ -1,0 +1,28 @@
+#include "http/base64_encode.h"
+
+Text Base64Encode(std::string_view data) {
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  Text out;
+  out.reserve((data.size() + 2) / 3 * 4);
+  size_t i = 0;
+  for (; i + 3 <= data.size(); i += 3) {
+    const unsigned v = static_cast<unsigned char>(data[i]) << 16 |
+                       static_cast<unsigned char>(data[i + 1]) << 8 |
+                       static_cast<unsigned char>(data[i + 2]);
+    out += kAlphabet[v >> 18];
+    out += kAlphabet[(v >> 12) & 63];
+    out += kAlphabet[(v >> 6) & 63];
+    out += kAlphabet[v & 63];
+  }
+  const size_t rest = data.size() - i;
+  if (rest > 0) {
+    unsigned v = static_cast<unsigned char>(data[i]) << 16;
+    if (rest == 2) v |= static_cast<unsigned char>(data[i + 1]) << 8;
+    out += kAlphabet[v >> 18];
+    out += kAlphabet[(v >> 12) & 63];
+    out += rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+    out += '=';
+  }
+  return out;
+}

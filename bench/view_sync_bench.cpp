@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QTimer>
 #include <QTreeView>
@@ -54,7 +55,9 @@ LoopFigures RunLoop(int ms) {
   const double cpu0 = ThreadCpuMs();
   QElapsedTimer wall;
   wall.start();
-  while (wall.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
   figures.cpuShare = (ThreadCpuMs() - cpu0) / wall.elapsed();
   return figures;
 }

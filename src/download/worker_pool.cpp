@@ -129,7 +129,6 @@ bool WorkerPool::Start(std::optional<std::int32_t> minThreads, std::int32_t maxT
 
 void WorkerPool::WorkerLoop(std::int32_t parameter) {
   threadCount_.fetch_add(1);
-  startingWorkers_.fetch_sub(1);
   if (state_.load() != Stopping) threadEvent_.Set();
 
   const bool extra = parameter == kExtraWorker;
@@ -150,7 +149,8 @@ void WorkerPool::WorkerLoop(std::int32_t parameter) {
     if (extra) limit = idleTimeoutMs_.load(kRelaxed);
   }
 
-  if (threadCount_.fetch_sub(1) != 1) return;
+  threadCount_.fetch_sub(1);
+  if (liveWorkers_.fetch_sub(1) != 1) return;
   ReleaseObjects();
 }
 
@@ -198,14 +198,12 @@ bool WorkerPool::Stop(std::int32_t mode, std::int32_t waitMs, bool pumpMessages)
   while (threadEvent_.Wait(0) == Event::WaitResult::kSignalled) {
   }
 
-  // One packet per worker, one more, and one per worker made but not yet
-  // counted (normally none). Read the uncounted ones first: a worker moves
-  // from them to threadCount_, so it is seen at least once.
-  const std::int32_t uncounted = startingWorkers_.load();
-  const std::int32_t counted = threadCount_.load();
+  // One packet per worker and one more. Workers that were made but have not
+  // run yet count too (normally there are none): each one needs its packet.
+  const std::int32_t workers = liveWorkers_.load();
   const CompletionPacket stopPacket{kStopMarker, -1, -1};
   port_.Post(stopPacket);
-  for (std::int32_t i = 1; i <= counted + uncounted; ++i) {
+  for (std::int32_t i = 1; i <= workers; ++i) {
     port_.Post(stopPacket);
     if (i % 100 == 0) ProcessPendingMessages(pumpMessages);
   }
@@ -320,13 +318,17 @@ bool WorkerPool::GrowthTestHolds() const {
 }
 
 bool WorkerPool::StartWorker(std::int32_t parameter) {
-  startingWorkers_.fetch_add(1);
+  // Counted before it exists, so that the others cannot all leave and
+  // release the pool while it is on its way.
+  liveWorkers_.fetch_add(1);
   Thread thread;
   const bool started = StartCountedThread(
       thread, [this, parameter] { WorkerLoop(parameter); },
       static_cast<std::size_t>(stackSize_.load(kRelaxed)));
-  if (!started) startingWorkers_.fetch_sub(1);
-  // The handle goes here; the worker runs on by itself.
+  // The handle goes here; a started worker runs on by itself. If this one
+  // failed after every other worker left, nobody else will clean up; during
+  // Start, Start does.
+  if (!started && liveWorkers_.fetch_sub(1) == 1 && state_.load() != Starting) ReleaseObjects();
   return started;
 }
 

@@ -145,7 +145,8 @@ class WorkerPool {
   // Runs body on a new thread counted in threadsAlive_ until it has returned.
   bool StartCountedThread(Thread& thread, std::function<void()> body, std::size_t stackBytes);
   void WaitForThreadsToEnd();
-  // The last worker's clean-up: closes the port and the events, zeroes the
+  // The last worker's clean-up (or, when the last one could not be made, its
+  // maker's): closes the port and the events, zeroes the
   // counters, and last of all sets the state to Stopped.
   void ReleaseObjects();
   void CloseObjects();
@@ -171,9 +172,11 @@ class WorkerPool {
   std::atomic<std::int32_t> idleTimeoutMs_{0};
   std::atomic<std::int32_t> stackSize_{0};
 
-  // Workers made but not yet counted in threadCount_; Stop sends them stop
-  // packets too.
-  std::atomic<std::int32_t> startingWorkers_{0};
+  // Workers from the moment they are made until they leave; never below
+  // threadCount_, which counts them only once they run. The worker that takes
+  // it to 0 is the last one and cleans up, so a worker that was made but had
+  // not yet run when the others left cannot start on a released pool.
+  std::atomic<std::int32_t> liveWorkers_{0};
   // Every thread of the pool, counted until its body has returned, so that no
   // run overlaps the previous one and destruction outwaits them all.
   std::mutex threadsMutex_;

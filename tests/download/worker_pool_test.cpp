@@ -408,9 +408,12 @@ TEST(WorkerPoolGrowthTest, ExtraWorkersComeWhileItemsWaitAndLeaveAfterTheirIdleT
   ExpectStoppedAndEmpty(pool);
 }
 
-TEST(WorkerPoolLifetimeTest, PoolStopsByItselfWhenEveryWorkerTookAStopMarker) {
+TEST(WorkerPoolLifetimeTest, PoolStopsByItselfWhenEveryWorkerHasLeft) {
   WorkerPool pool;
-  ASSERT_TRUE(pool.Start(3));
+  ASSERT_TRUE(pool.Start(3, 0, 100));
+  // Each core worker that takes a marker leaves. The markers stay counted as
+  // queued, so the dispatcher replaces the leavers with extra workers, which
+  // leave after their idle time-out; the last one out stops the pool.
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(pool.PostAddress(WorkerPool::kStopMarker, -1, -1));
   ASSERT_TRUE(WaitUntil([&] { return pool.GetState() == WorkerPool::Stopped; }))
       << pool.GetState() << " t" << pool.GetThreadCount() << " b" << pool.GetBusyCount() << " q"

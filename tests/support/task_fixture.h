@@ -15,11 +15,10 @@ namespace testing_support {
 // helpers to queue and run tasks through the window's own handlers.
 class TaskFixture : public ::testing::Test {
  protected:
-  TaskFixture() : harness(MakeOptions()) {
+  explicit TaskFixture(AppHarness::Options options = {}) : harness(std::move(options)) {
     save = harness.dir().path() + "save/";
     window().编辑框_保存位置.SetText(save);
   }
-  static AppHarness::Options MakeOptions() { return {}; }
 
   MainWindow& window() { return harness.window(); }
   AppContext& context() { return harness.context(); }

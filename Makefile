@@ -28,7 +28,7 @@ tsan-test: setup
 	@TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) -j $(JOBS) --output-on-failure --timeout 300 -R '^WorkerPool|^CompletionPort|^Event|^Thread'
 
 bench: build
-	@$(BUILD)/bin/vantrelo_bench
+	@$(BUILD)/bin/vantrelo_road_bench
 
 clean:
 	rm -rf $(BUILD) $(TSAN_BUILD)

@@ -25,9 +25,8 @@ Text CookieMerge(Text& oldCookies, Text& newCookies) {
   static constexpr std::string_view kDeleted = "=deleted";
   Text joined;
   for (const Text& item : merged) {
-    const bool deleted =
-        item.size() >= kDeleted.size() && item.compare(item.size() - kDeleted.size(), Text::npos,
-                                                       kDeleted) == 0;
+    const bool deleted = item.size() >= kDeleted.size() &&
+                         item.compare(item.size() - kDeleted.size(), Text::npos, kDeleted) == 0;
     if (!deleted) joined += item + "; ";
   }
   if (joined.size() >= 2) joined.resize(joined.size() - 2);

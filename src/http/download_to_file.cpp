@@ -57,8 +57,8 @@ int DownloadToFile(HttpBackend& backend, const Text& url, const Text& path,
   };
   std::int64_t received = 0;
   const std::int64_t start = MonotonicMs();
-  const HttpTransferResult result = backend.Perform(
-      transfer, [&](std::string_view chunk, const HttpResponseHead& head) {
+  const HttpTransferResult result =
+      backend.Perform(transfer, [&](std::string_view chunk, const HttpResponseHead& head) {
         if (!openFile() || !file.Append(chunk)) return false;
         received += static_cast<std::int64_t>(chunk.size());
         std::int64_t elapsed = MonotonicMs() - start;

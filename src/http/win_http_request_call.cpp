@@ -71,8 +71,9 @@ WinHttpResponse WinHttpRequestCall(HttpBackend& backend, const Text& url,
   }
   if (!options.proxy.empty()) request.SetProxy(WinHttpRequest::kProxySettingProxy, options.proxy);
   if (!options.proxyUser.empty() && options.proxyAuthMode.value_or(1) == 1)
-    request.SetRequestHeader("Proxy-Authorization",
-                             "Basic " + Base64Encode(options.proxyUser + ":" + options.proxyPassword));
+    request.SetRequestHeader(
+        "Proxy-Authorization",
+        "Basic " + Base64Encode(options.proxyUser + ":" + options.proxyPassword));
   request.Open(kMethods[method], url, false);
   if (options.noRedirect) request.PutOption(WinHttpRequest::kOptionEnableRedirects, 0);
   request.PutOption(WinHttpRequest::kOptionSslErrorIgnoreFlags, kIgnoreCertificateErrors);

@@ -7,13 +7,13 @@ CompletionPort::CompletionPort(std::size_t initialCapacity)
     : ring_(initialCapacity == 0 ? 1 : initialCapacity) {}
 
 bool CompletionPort::Post(const CompletionPacket& packet) {
-  {
-    std::lock_guard lock(mutex_);
-    if (!open_) return false;
-    if (count_ == ring_.size() && !GrowLocked()) return false;
-    ring_[(head_ + count_) % ring_.size()] = packet;
-    ++count_;
-  }
+  // Notify with the lock held, so that a waiter that takes the packet and
+  // then lets the port go cannot do so while we still touch it.
+  std::lock_guard lock(mutex_);
+  if (!open_) return false;
+  if (count_ == ring_.size() && !GrowLocked()) return false;
+  ring_[(head_ + count_) % ring_.size()] = packet;
+  ++count_;
   arrived_.notify_one();
   return true;
 }
@@ -48,14 +48,11 @@ std::optional<CompletionPacket> CompletionPort::Dequeue(std::optional<std::int64
 }
 
 bool CompletionPort::Close() {
-  bool wasOpen;
-  {
-    std::lock_guard lock(mutex_);
-    wasOpen = open_;
-    open_ = false;
-    head_ = 0;
-    count_ = 0;
-  }
+  std::lock_guard lock(mutex_);
+  const bool wasOpen = open_;
+  open_ = false;
+  head_ = 0;
+  count_ = 0;
   arrived_.notify_all();
   return wasOpen;
 }

@@ -6,11 +6,11 @@ Event::Event(Mode mode, bool signalled)
     : manual_(mode == Mode::kManualReset), signalled_(signalled) {}
 
 bool Event::Set() {
-  {
-    std::lock_guard lock(mutex_);
-    if (!open_) return false;
-    signalled_ = true;
-  }
+  // Notify with the lock held: a woken waiter may destroy the event as soon
+  // as it returns, and it cannot return before we let go of the lock.
+  std::lock_guard lock(mutex_);
+  if (!open_) return false;
+  signalled_ = true;
   // One waiter is enough for an automatic event: it consumes the signal.
   if (manual_) {
     changed_.notify_all();
@@ -41,13 +41,10 @@ Event::WaitResult Event::Wait(std::optional<std::int64_t> timeoutMs) {
 }
 
 bool Event::Close() {
-  bool wasOpen;
-  {
-    std::lock_guard lock(mutex_);
-    wasOpen = open_;
-    open_ = false;
-    signalled_ = false;
-  }
+  std::lock_guard lock(mutex_);
+  const bool wasOpen = open_;
+  open_ = false;
+  signalled_ = false;
   changed_.notify_all();
   return wasOpen;
 }

@@ -1,14 +1,13 @@
 #include "platform/http_backend.h"
 
 #include <algorithm>
-#include <chrono>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <utility>
 
 #include <curl/curl.h>
-
 
 namespace {
 

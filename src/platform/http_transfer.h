@@ -50,8 +50,8 @@ struct HttpTransfer {
   std::string proxyServer;  // for kServer: "host:port"; empty means direct
   bool followRedirects = true;
   int maxRedirects = 10;
-  bool verifyPeer = true;  // the certificate chains to a trusted authority and is in date
-  bool verifyHost = true;  // the certificate names the host
+  bool verifyPeer = true;      // the certificate chains to a trusted authority and is in date
+  bool verifyHost = true;      // the certificate names the host
   bool allowFileUrls = false;  // "file://" besides "http://" and "https://"
   bool pathAsIs = false;       // keep "/../" and "/./" in the path instead of resolving them
   HttpTimeouts timeouts;

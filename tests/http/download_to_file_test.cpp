@@ -22,7 +22,9 @@ struct Progress {
   std::vector<Call> calls;
   DownloadProgress callback() {
     return [this](std::int32_t length, std::int32_t received, std::int32_t elapsed,
-                  std::int32_t chunk) { calls.push_back({length, received, elapsed, chunk}); };
+                  std::int32_t chunk) {
+      calls.push_back({length, received, elapsed, chunk});
+    };
   }
   std::vector<std::int32_t> received() const {
     std::vector<std::int32_t> counts;
@@ -104,7 +106,8 @@ TEST(DownloadToFile, StoresWhatCameErrorPagesAndCompressedBodiesIncluded) {
   TempDir dir;
   HttpBackend backend;
   int status = 0;
-  EXPECT_EQ(DownloadToFile(backend, server.Url("/missing"), dir / "a", {}, std::nullopt, &status), 0);
+  EXPECT_EQ(DownloadToFile(backend, server.Url("/missing"), dir / "a", {}, std::nullopt, &status),
+            0);
   EXPECT_EQ(status, 404);
   EXPECT_EQ(ReadWholeFile(dir / "a"), "<h1>404</h1>");
   EXPECT_EQ(DownloadToFile(backend, server.Url("/gz"), dir / "b", {}), 0);
@@ -124,9 +127,9 @@ TEST(DownloadToFile, ReadsFileAddresses) {
   ASSERT_TRUE(WriteWholeFile(dir / "source", bytes));
   HttpBackend backend;
   Progress progress;
-  EXPECT_EQ(DownloadToFile(backend, "file://" + dir.path() + "source", dir / "copy",
-                           progress.callback()),
-            0);
+  EXPECT_EQ(
+      DownloadToFile(backend, "file://" + dir.path() + "source", dir / "copy", progress.callback()),
+      0);
   EXPECT_EQ(ReadWholeFile(dir / "copy"), bytes);
   EXPECT_EQ(progress.received(), (std::vector<std::int32_t>{10240, 12345}));
 }
@@ -159,10 +162,10 @@ TEST(DownloadToFile, FailuresReturnMinusOneAndKeepWhatWasWritten) {
     TestHttpServer gone;
     closedPort = gone.port();
   }
-  const std::string failing[] = {
-      tls.Url("/ffmpeg"),  // a self-signed certificate is refused
-      server.Url("/stall"), "http://127.0.0.1:" + std::to_string(closedPort) + "/x",
-      "file://" + dir.path() + "no-such-file"};
+  const std::string failing[] = {tls.Url("/ffmpeg"),  // a self-signed certificate is refused
+                                 server.Url("/stall"),
+                                 "http://127.0.0.1:" + std::to_string(closedPort) + "/x",
+                                 "file://" + dir.path() + "no-such-file"};
   for (const std::string& url : failing) {
     EXPECT_EQ(DownloadToFile(backend, url, dir / "kept", {}), -1) << url;
     EXPECT_EQ(ReadWholeFile(dir / "kept"), "previous") << url;

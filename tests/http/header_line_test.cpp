@@ -12,14 +12,10 @@ TEST(HeaderLine, NameAndValueAroundTheFirstColon) {
     const char* name;
     const char* value;
   } const cases[] = {
-      {"Accept: */*", "Accept", "*/*"},
-      {"  X-Key :  a b  ", "X-Key", "a b"},
-      {"　名称　:　值　", "名称", "值"},
-      {"Referer: http://h:80/p", "Referer", "http://h:80/p"},
-      {":value", "", "value"},
-      {"Name:", "Name", ""},
-      {"no colon here", "", ""},
-      {"", "", ""},
+      {"Accept: */*", "Accept", "*/*"},  {"  X-Key :  a b  ", "X-Key", "a b"},
+      {"　名称　:　值　", "名称", "值"}, {"Referer: http://h:80/p", "Referer", "http://h:80/p"},
+      {":value", "", "value"},           {"Name:", "Name", ""},
+      {"no colon here", "", ""},         {"", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(ToUtf8(c.line));

@@ -41,7 +41,8 @@ TEST(HttpRequest, CompletesTheHeaderTextIgnoringLetterCase) {
       {"REFERER: x\r\nACCEPT-LANGUAGE: en\r\n",
        "REFERER: x\r\nACCEPT-LANGUAGE: en\r\n" + kDefaultAccept + "\r\n"},
       // A last line without CR LF gets the first default line glued to it.
-      {"X-A: 1", "X-A: 1" + kDefaultAccept + "\r\nReferer: http://h/p\r\nAccept-Language: zh-cn\r\n"},
+      {"X-A: 1",
+       "X-A: 1" + kDefaultAccept + "\r\nReferer: http://h/p\r\nAccept-Language: zh-cn\r\n"},
   };
   for (const auto& [given, completed] : cases) {
     Text headers = given;
@@ -70,11 +71,11 @@ TEST(HttpRequest, SuppliedHeadersAndPostDataAreSentAsTheCompletedText) {
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].method, "post");
   EXPECT_EQ(requests[0].body, "a=1&b=2");
-  EXPECT_EQ(requests[0].headerLines,
-            (Lines{"Host: " + server.hostAndPort(), "accept: text/html", "X-Tag: 值",
-                   "Referer: " + url, "Accept-Language: zh-cn",
-                   "Content-Type: application/x-www-form-urlencoded", "Content-Length: 7",
-                   kAgent}));
+  EXPECT_EQ(
+      requests[0].headerLines,
+      (Lines{"Host: " + server.hostAndPort(), "accept: text/html", "X-Tag: 值", "Referer: " + url,
+             "Accept-Language: zh-cn", "Content-Type: application/x-www-form-urlencoded",
+             "Content-Length: 7", kAgent}));
 }
 
 TEST(HttpRequest, MethodOtherThanPostBecomesGet) {

@@ -35,8 +35,7 @@ TEST(WinHttpRequestCall, OmittedOptionsSendTheDefaultLinesAndGiveBodyStatusAndHe
 
 TEST(WinHttpRequestCall, CompletesTheHeaderTextWithExactLetterCase) {
   const std::string url = "http://h/p";
-  const std::string defaults =
-      "Referer: http://h/p\r\nAccept-Language: zh-cn\r\n" + kAgent;
+  const std::string defaults = "Referer: http://h/p\r\nAccept-Language: zh-cn\r\n" + kAgent;
   struct Case {
     Text given;
     int method;
@@ -47,8 +46,7 @@ TEST(WinHttpRequestCall, CompletesTheHeaderTextWithExactLetterCase) {
       {"Accept: a/b\r\nReferer: r\r\nAccept-Language: en\r\nUser-Agent: u", 0,
        "Accept: a/b\r\nReferer: r\r\nAccept-Language: en\r\nUser-Agent: u"},
       {"", 1, "Accept: */*\r\n" + defaults + "\r\nContent-Type: application/x-www-form-urlencoded"},
-      {"content-type: text/plain", 1,
-       "Content-Type: text/plain\r\nAccept: */*\r\n" + defaults},
+      {"content-type: text/plain", 1, "Content-Type: text/plain\r\nAccept: */*\r\n" + defaults},
       // Only a POST rewrites "content-type".
       {"content-type: text/plain", 3, "content-type: text/plain\r\nAccept: */*\r\n" + defaults},
   };
@@ -63,9 +61,9 @@ TEST(WinHttpRequestCall, MethodIndexSelectsTheVerb) {
   TestHttpServer server;
   server.Serve("/m", HttpReply::Ok("body"));
   HttpBackend backend;
-  const std::pair<int, const char*> cases[] = {{0, "GET"},    {1, "POST"},   {2, "HEAD"},
-                                               {3, "PUT"},    {4, "OPTIONS"}, {5, "DELETE"},
-                                               {6, "TRACE"},  {9, "GET"},    {-1, "GET"}};
+  const std::pair<int, const char*> cases[] = {{0, "GET"},   {1, "POST"},    {2, "HEAD"},
+                                               {3, "PUT"},   {4, "OPTIONS"}, {5, "DELETE"},
+                                               {6, "TRACE"}, {9, "GET"},     {-1, "GET"}};
   for (const auto& [method, verb] : cases) {
     const WinHttpResponse response = WinHttpRequestCall(backend, server.Url("/m"), method);
     EXPECT_EQ(server.Requests().back().method, verb) << method;
@@ -91,10 +89,9 @@ TEST(WinHttpRequestCall, PostSendsItsBodyWithTheCompletedHeaders) {
                  options.headers);
   const auto request = server.Requests().at(0);
   EXPECT_EQ(request.body, std::string("\x01\x00\x02", 3));  // postBytes win over postText
-  EXPECT_EQ(request.headerLines,
-            (Lines{"Host: " + server.hostAndPort(), "Content-Type: text/plain", "X-Token: 令牌",
-                   "Accept: */*", "Referer: " + url, "Accept-Language: zh-cn", kAgent,
-                   "Content-Length: 3"}));
+  EXPECT_EQ(request.headerLines, (Lines{"Host: " + server.hostAndPort(), "Content-Type: text/plain",
+                                        "X-Token: 令牌", "Accept: */*", "Referer: " + url,
+                                        "Accept-Language: zh-cn", kAgent, "Content-Length: 3"}));
 
   // A second line of a name already set replaces its value in place.
   WinHttpRequestOptions lower;
@@ -190,10 +187,10 @@ TEST(WinHttpRequestCall, FailedRequestsGiveEmptyBodyHeadersAndStatusZero) {
     closedPort = gone.port();
   }
   HttpBackend backend;
-  const std::string cases[] = {server.Url("/cut"), server.Url("/cut-chunked"),
-                               server.Url("/stall"),
-                               "http://127.0.0.1:" + std::to_string(closedPort) + "/x",
-                               "ftp://127.0.0.1/x", "not a url"};
+  const std::string cases[] = {
+      server.Url("/cut"),   server.Url("/cut-chunked"),
+      server.Url("/stall"), "http://127.0.0.1:" + std::to_string(closedPort) + "/x",
+      "ftp://127.0.0.1/x",  "not a url"};
   for (const std::string& url : cases) {
     WinHttpRequestOptions options;
     options.timeoutSeconds = 1;
@@ -250,10 +247,9 @@ TEST(WinHttpRequestCall, ProxyWithBasicAuthorization) {
   EXPECT_EQ(WinHttpRequestCall(backend, url, options).body, "proxied");
   const auto request = proxy.Requests().at(0);
   EXPECT_EQ(request.target, url);
-  EXPECT_EQ(request.headerLines,
-            (Lines{"Host: video.invalid", "Proxy-Connection: Keep-Alive",
-                   "Proxy-Authorization: Basic dXNlcjpwQHNz", "Accept: */*", "Referer: " + url,
-                   "Accept-Language: zh-cn", kAgent}));
+  EXPECT_EQ(request.headerLines, (Lines{"Host: video.invalid", "Proxy-Connection: Keep-Alive",
+                                        "Proxy-Authorization: Basic dXNlcjpwQHNz", "Accept: */*",
+                                        "Referer: " + url, "Accept-Language: zh-cn", kAgent}));
 
   WinHttpRequestOptions noAuth = options;
   noAuth.headers.clear();
@@ -303,7 +299,8 @@ TEST(WinHttpRequestCall, ManyThreadsAtOnceEachGetTheirOwnBody) {
   constexpr int kThreads = 6;
   constexpr int kPerThread = 8;
   for (int i = 0; i < kThreads * kPerThread; ++i)
-    server.Serve("/seg" + std::to_string(i), HttpReply::Ok(std::string(3000 + i, char('a' + i % 26))));
+    server.Serve("/seg" + std::to_string(i),
+                 HttpReply::Ok(std::string(3000 + i, char('a' + i % 26))));
   HttpBackend backend;
   std::vector<std::thread> threads;
   std::vector<int> wrong(kThreads, 0);
@@ -311,7 +308,8 @@ TEST(WinHttpRequestCall, ManyThreadsAtOnceEachGetTheirOwnBody) {
     threads.emplace_back([&, t] {
       for (int k = 0; k < kPerThread; ++k) {
         const int i = t * kPerThread + k;
-        const WinHttpResponse r = WinHttpRequestCall(backend, server.Url("/seg" + std::to_string(i)));
+        const WinHttpResponse r =
+            WinHttpRequestCall(backend, server.Url("/seg" + std::to_string(i)));
         if (r.status != 200 || r.body != std::string(3000 + i, char('a' + i % 26))) ++wrong[t];
       }
     });

@@ -49,8 +49,7 @@ TEST(HttpBackend, TheReceiveLimitCountsFromTheLastByteNotTheStart) {
   server.Serve("/trickle", HttpReply::Ok(std::string(120, 't')));
   HttpBackend backend;
   std::string body;
-  const HttpTransferResult result =
-      Get(backend, server.Url("/trickle"), &body, {1000, 500, 500});
+  const HttpTransferResult result = Get(backend, server.Url("/trickle"), &body, {1000, 500, 500});
   EXPECT_TRUE(result.completed) << result.error;
   EXPECT_EQ(body, std::string(120, 't'));
 }
@@ -96,8 +95,7 @@ TEST(HttpBackend, BodyPiecesOfTheRequestedSizeAndTheFinalHead) {
       });
   EXPECT_TRUE(result.completed);
   EXPECT_EQ(pieces, (std::vector<size_t>{512, 512, 276}));
-  EXPECT_EQ(result.rawHeaders,
-            "HTTP/1.1 200 OK\r\nX-Tag: t\r\nTransfer-Encoding: chunked\r\n\r\n");
+  EXPECT_EQ(result.rawHeaders, "HTTP/1.1 200 OK\r\nX-Tag: t\r\nTransfer-Encoding: chunked\r\n\r\n");
 }
 
 }  // namespace

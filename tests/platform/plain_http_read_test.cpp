@@ -21,8 +21,9 @@ TEST(PlainHttpRead, WholeBodyOfAGoodAnswerNothingOtherwise) {
   server.Serve("/cut", cut);
   HttpBackend backend;
   const std::pair<std::string, std::optional<std::string>> cases[] = {
-      {"/list.m3u8", "#EXTM3U\n"}, {"/empty", ""},          {"/moved", "#EXTM3U\n"},
-      {"/missing", std::nullopt},  {"/broken", std::nullopt}, {"/cut", std::nullopt},
+      {"/list.m3u8", "#EXTM3U\n"}, {"/empty", ""},
+      {"/moved", "#EXTM3U\n"},     {"/missing", std::nullopt},
+      {"/broken", std::nullopt},   {"/cut", std::nullopt},
   };
   for (const auto& [path, expected] : cases)
     EXPECT_EQ(PlainHttpRead(backend, server.Url(path)), expected) << path;

@@ -21,18 +21,23 @@ std::size_t OwnStackSize() {
   return size;
 }
 
-TEST(ThreadTest, RunsWithTheChosenStackSizeAndNeverBelowTheMinimum) {
+// A thread may get a larger stack than asked for: glibc hands out cached
+// stacks of finished threads that are somewhat larger, and ThreadSanitizer
+// raises small stacks. So sizes are checked from below, asked above the
+// default size (8 MiB), so that a thread with the default stack fails.
+TEST(ThreadTest, RunsWithAtLeastTheChosenStackSizeAndNeverBelowTheMinimum) {
   struct Case {
     std::size_t asked;
-    std::size_t expected;
+    std::size_t atLeast;
   };
-  for (const Case c : {Case{1024 * 1024, 1024 * 1024}, Case{999424, 999424},
+  for (const Case c : {Case{16 * 1024 * 1024, 16 * 1024 * 1024}, Case{20000000, 20000000},
                        Case{8192, Thread::kMinimumStackBytes}}) {
+    SCOPED_TRACE(testing::Message() << "asked for " << c.asked);
     std::atomic<std::size_t> size{0};
     Thread thread;
     ASSERT_TRUE(thread.Start([&] { size = OwnStackSize(); }, c.asked));
     ASSERT_TRUE(thread.Wait(kGenerousMs));
-    EXPECT_EQ(size.load(), c.expected) << "asked for " << c.asked;
+    EXPECT_GE(size.load(), c.atLeast);
   }
 }
 

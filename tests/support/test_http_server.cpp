@@ -44,24 +44,42 @@ std::string Trim(std::string_view text) {
 
 const char* Reason(int status) {
   switch (status) {
-    case 100: return "Continue";
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 206: return "Partial Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 303: return "See Other";
-    case 304: return "Not Modified";
-    case 307: return "Temporary Redirect";
-    case 308: return "Permanent Redirect";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 429: return "Too Many Requests";
-    case 500: return "Internal Server Error";
-    case 502: return "Bad Gateway";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 100:
+      return "Continue";
+    case 200:
+      return "OK";
+    case 204:
+      return "No Content";
+    case 206:
+      return "Partial Content";
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 303:
+      return "See Other";
+    case 304:
+      return "Not Modified";
+    case 307:
+      return "Temporary Redirect";
+    case 308:
+      return "Permanent Redirect";
+    case 400:
+      return "Bad Request";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 429:
+      return "Too Many Requests";
+    case 500:
+      return "Internal Server Error";
+    case 502:
+      return "Bad Gateway";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Status";
   }
 }
 
@@ -314,9 +332,7 @@ std::string TestHttpServer::Url(std::string_view path) const {
   return origin() + std::string(path);
 }
 
-std::string TestHttpServer::hostAndPort() const {
-  return "127.0.0.1:" + std::to_string(port_);
-}
+std::string TestHttpServer::hostAndPort() const { return "127.0.0.1:" + std::to_string(port_); }
 
 void TestHttpServer::Serve(const std::string& path, HttpReply reply) {
   ServeSequence(path, {}, std::move(reply));
@@ -612,7 +628,8 @@ void TestHttpServer::Tunnel(Connection& connection, const RecordedRequest& reque
         if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
         char data[16384];
         const ssize_t got = ::recv(fds[i].fd, data, sizeof data, 0);
-        open = got > 0 && ::send(fds[1 - i].fd, data, static_cast<size_t>(got), MSG_NOSIGNAL) == got;
+        open =
+            got > 0 && ::send(fds[1 - i].fd, data, static_cast<size_t>(got), MSG_NOSIGNAL) == got;
       }
     }
   }

@@ -37,7 +37,7 @@ struct HttpReply {
   std::string body;
   std::optional<Text> bodyFile;  // the body is this file's content (read per request)
   Framing framing = Framing::kContentLength;
-  std::size_t chunkBytes = 0;  // chunked: data bytes per chunk; 0 sends one chunk
+  std::size_t chunkBytes = 0;          // chunked: data bytes per chunk; 0 sends one chunk
   std::chrono::milliseconds delay{0};  // waited before the response is sent
   bool stall = false;  // nothing is ever sent; the connection is held until released
   // Sends only this many body bytes (the framing still announces the whole
@@ -79,9 +79,11 @@ struct TestHttpServerOptions {
   // TLS with a self-signed certificate made at start-up for the name
   // "vantrelo-test.invalid", so a client that checks certificates refuses it.
   bool tls = false;
-  std::chrono::milliseconds responseDelay{0};   // before every response
-  std::chrono::milliseconds handshakeDelay{0};  // extra, before the first response of each connection
-  std::int64_t bytesPerSecond = 0;  // per-connection bandwidth cap for everything sent; 0: none
+  std::chrono::milliseconds responseDelay{0};  // before every response
+  // Extra, before the first response of each connection.
+  std::chrono::milliseconds handshakeDelay{0};
+  // Per-connection bandwidth cap for everything sent; 0: none.
+  std::int64_t bytesPerSecond = 0;
 };
 
 // A loopback HTTP/1.1 server for tests and benchmarks, on 127.0.0.1 with a

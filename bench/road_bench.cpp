@@ -15,7 +15,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <thread>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -130,12 +133,30 @@ Run Measure(const std::vector<std::string>& argv, TestHttpServer& server) {
     ::close(pipeFds[0]);
     return run;
   }
+  // Peak memory of the process itself, read from its VmHWM while it runs
+  // (the high-water mark that wait4 reports carries over from the parent).
+  std::atomic<bool> running{true};
+  std::atomic<long> peakKb{0};
+  std::thread sampler([&] {
+    const std::string statusPath = "/proc/" + std::to_string(pid) + "/status";
+    while (running) {
+      if (std::FILE* f = std::fopen(statusPath.c_str(), "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f))
+          if (std::strncmp(line, "VmHWM:", 6) == 0) peakKb = std::max(peakKb.load(), std::atol(line + 6));
+        std::fclose(f);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  });
   char buffer[4096];
   ssize_t got;
   while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, got);
   ::close(pipeFds[0]);
   int status = 0;
   rusage usage{};
+  running = false;
+  sampler.join();
   ::wait4(pid, &status, 0, &usage);
   run.wall = Seconds(Clock::now() - start);
   run.ran = true;
@@ -144,7 +165,7 @@ Run Measure(const std::vector<std::string>& argv, TestHttpServer& server) {
   // transcoder, for us).
   run.cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
             usage.ru_stime.tv_usec / 1e6;
-  run.peakRssKb = usage.ru_maxrss;
+  run.peakRssKb = peakKb;
   run.connections = server.ConnectionCount() - connectionsBefore;
   return run;
 }
@@ -198,11 +219,17 @@ int main(int argc, char** argv) {
 
   // The remux time of the merged file: part of the floor.
   TempDir work;
-  std::string merged;
-  for (const Text& path : stream->segmentPaths) merged += ReadWholeFile(path).value_or("");
-  WriteWholeFile(work / "merged.ts", merged);
-  merged.clear();
-  merged.shrink_to_fit();
+  // Written segment by segment: the bench's own memory stays small, and
+  // children inherit its high-water mark.
+  {
+    std::FILE* out = std::fopen(ToUtf8(work / "merged.ts").c_str(), "wb");
+    if (!out) return 1;
+    for (const Text& path : stream->segmentPaths) {
+      const std::string bytes = ReadWholeFile(path).value_or("");
+      std::fwrite(bytes.data(), 1, bytes.size(), out);
+    }
+    std::fclose(out);
+  }
 
   TestHttpServerOptions options;
   options.responseDelay = std::chrono::milliseconds(s.delayMs);

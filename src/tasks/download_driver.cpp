@@ -74,7 +74,9 @@ void DriveDownload(AppContext& context, ListView::RowId task) {
     int free = pool.GetIdleCount();
     while (free == 0) {
       if (pool.GetState() != kRunning || context.shared.closing) return GiveUp(context);
-      WaitMilliseconds(context, 50);
+      // Wakes as soon as a worker finishes an item, at the latest after
+      // 50 ms: no worker idles waiting for the next poll.
+      pool.WaitForItemDone(50);
       free = pool.GetIdleCount();
     }
     for (; free > 0 && next < total; --free) {
@@ -87,7 +89,7 @@ void DriveDownload(AppContext& context, ListView::RowId task) {
   while (!pool.IsIdle()) {
     if (pool.GetState() != kRunning || context.shared.closing) return GiveUp(context);
     context.desktop.ProcessPendingEvents();
-    WaitMilliseconds(context, 50);
+    pool.WaitForItemDone(50);
   }
   pool.Stop(0);
   context.shared.DownloadIdle = true;

@@ -207,7 +207,7 @@ std::optional<std::string> RecordedRequest::Header(std::string_view name) const 
 class TestHttpServer::Connection {
  public:
   Connection(TestHttpServer& server, int fd, int number)
-      : server_(server), fd_(fd), number_(number), started_(Clock::now()) {}
+      : server_(server), fd_(fd), number_(number) {}
   ~Connection() {
     if (ssl_) SSL_free(ssl_);
   }
@@ -236,18 +236,18 @@ class TestHttpServer::Connection {
     while (!bytes.empty()) {
       size_t slice = bytes.size();
       if (rate > 0) {
-        // Pace the stream: the next slice may leave only once the bytes
-        // before it have had their share of time.
+        // Pace the stream like a link of that speed: each slice leaves once
+        // the ones before it are through, and an idle link earns no credit,
+        // so a pause between responses does not buy a burst after it.
         slice = std::min<size_t>(slice, static_cast<size_t>(std::max<std::int64_t>(rate / 50, 1)));
-        const auto due = started_ + std::chrono::microseconds(sent_ * 1000000 / rate);
         const auto now = Clock::now();
-        if (due > now &&
-            !server_.Pause(std::chrono::duration_cast<std::chrono::milliseconds>(due - now) +
-                           std::chrono::milliseconds(1)))
+        if (pacedUntil_ < now) pacedUntil_ = now;
+        if (pacedUntil_ > now &&
+            !server_.Pause(std::chrono::duration_cast<std::chrono::milliseconds>(pacedUntil_ - now)))
           return false;
+        pacedUntil_ += std::chrono::microseconds(static_cast<std::int64_t>(slice) * 1000000 / rate);
       }
       if (!SendRaw(bytes.substr(0, slice))) return false;
-      sent_ += static_cast<std::int64_t>(slice);
       bytes.remove_prefix(slice);
     }
     return true;
@@ -278,8 +278,7 @@ class TestHttpServer::Connection {
   int fd_;
   int number_;
   SSL* ssl_ = nullptr;
-  Clock::time_point started_;
-  std::int64_t sent_ = 0;
+  Clock::time_point pacedUntil_{};
 };
 
 TestHttpServer::TestHttpServer(TestHttpServerOptions options) : options_(options) {

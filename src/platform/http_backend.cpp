@@ -68,9 +68,14 @@ bool IsSendableHeaderLine(const std::string& line) {
 
 }  // namespace
 
+// An easy handle with a multi handle of its own to run it in. The multi
+// handle holds the kept-alive connections between transfers; driving it
+// ourselves lets the idle limits and cancellation act within milliseconds.
 struct HttpBackend::Handle {
   CURL* easy = nullptr;
+  CURLM* multi = nullptr;
   ~Handle() {
+    if (multi) curl_multi_cleanup(multi);
     if (easy) curl_easy_cleanup(easy);
   }
 };
@@ -188,26 +193,32 @@ struct RunningTransfer {
     return size * count;
   }
 
-  static int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t uploadTotal,
-                        curl_off_t uploaded) {
-    auto* self = static_cast<RunningTransfer*>(user);
-    if (self->cancelled->load()) {
-      self->wasCancelled = true;
-      return 1;
+  // Ends the transfer when the caller cancelled or nothing moved for longer
+  // than the limit of the phase: the send limit while the body goes out,
+  // the receive limit while we wait for the answer. Gives how long the
+  // transfer may wait for the next event before it must look again.
+  int CheckLimits() {
+    if (cancelled->load()) {
+      wasCancelled = true;
+      return -1;
     }
-    if (uploaded != self->lastUploaded) {
-      self->lastUploaded = uploaded;
-      self->Touch();
+    curl_off_t uploaded = 0;
+    curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+    if (uploaded != lastUploaded) {
+      lastUploaded = uploaded;
+      Touch();
     }
-    // The send limit applies while the body goes out, the receive limit
-    // while we wait for the answer: both count from the last byte that moved.
-    const bool sending = uploadTotal > 0 && uploaded < uploadTotal;
-    const int limit = sending ? self->sendMs : self->receiveMs;
-    if (limit > 0 && MonotonicMs() - self->lastActivity > limit) {
-      self->timedOut = true;
-      return 1;
+    const bool sending =
+        transfer->body && static_cast<curl_off_t>(transfer->body->size()) > uploaded;
+    const int limit = sending ? sendMs : receiveMs;
+    constexpr int kLookAgainMs = 100;
+    if (limit <= 0) return kLookAgainMs;
+    const std::int64_t left = lastActivity + limit - MonotonicMs();
+    if (left < 0) {
+      timedOut = true;
+      return -1;
     }
-    return 0;
+    return static_cast<int>(std::min<std::int64_t>(left + 1, kLookAgainMs));
   }
 
   // Called once the connection is up, right before the request is sent: the
@@ -217,6 +228,35 @@ struct RunningTransfer {
     return CURL_PREREQFUNC_OK;
   }
 };
+
+// Drives the transfer to its end, or until the limits end it.
+CURLcode Run(CURLM* multi, CURL* easy, RunningTransfer& running) {
+  if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
+  CURLcode code = CURLE_ABORTED_BY_CALLBACK;
+  for (;;) {
+    int active = 0;
+    if (curl_multi_perform(multi, &active) != CURLM_OK) {
+      code = CURLE_FAILED_INIT;
+      break;
+    }
+    int queued = 0;
+    bool done = false;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+      if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+        code = message->data.result;
+        done = true;
+      }
+    }
+    if (done) break;
+    const int waitMs = running.CheckLimits();
+    if (waitMs < 0) break;
+    curl_multi_poll(multi, nullptr, 0, waitMs, nullptr);
+  }
+  // Removing a handle in the middle of a transfer closes its connection; a
+  // finished transfer leaves the connection in the multi handle's cache.
+  curl_multi_remove_handle(multi, easy);
+  return code;
+}
 
 }  // namespace
 
@@ -248,7 +288,8 @@ std::unique_ptr<HttpBackend::Handle> HttpBackend::TakeHandle() {
   }
   auto handle = std::make_unique<Handle>();
   handle->easy = curl_easy_init();
-  if (!handle->easy) return nullptr;
+  handle->multi = curl_multi_init();
+  if (!handle->easy || !handle->multi) return nullptr;
   return handle;
 }
 
@@ -358,14 +399,11 @@ HttpTransferResult HttpBackend::Perform(const HttpTransfer& transfer, const Http
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, &running);
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &RunningTransfer::OnHeader);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, &running);
-  curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &RunningTransfer::OnProgress);
-  curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &running);
   curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &RunningTransfer::OnConnected);
   curl_easy_setopt(easy, CURLOPT_PREREQDATA, &running);
 
   running.Touch();
-  const CURLcode code = curl_easy_perform(easy);
+  const CURLcode code = Run(handle->multi, easy, running);
 
   const HttpResponseHead head = running.Head();
   result.status = head.status;
@@ -403,6 +441,8 @@ HttpTransferResult HttpBackend::Perform(const HttpTransfer& transfer, const Http
   curl_easy_setopt(easy, CURLOPT_PROXYHEADER, nullptr);
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
   curl_easy_setopt(easy, CURLOPT_COOKIELIST, "ALL");
+  // The list of cookie files would be lost, not freed, by the next reset.
+  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, static_cast<char*>(nullptr));
   ReturnHandle(std::move(handle));
   return result;
 }

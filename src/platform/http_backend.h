@@ -34,7 +34,7 @@ class HttpBackend {
   // the result.
   HttpTransferResult Perform(const HttpTransfer& transfer, const HttpBodySink& sink);
 
-  // Ends every transfer under way within about a second (each fails as
+  // Ends every transfer under way within a tenth of a second (each fails as
   // cancelled) and makes every later one fail at once. Irreversible.
   void CancelAll();
   bool cancelled() const { return cancelled_.load(); }

@@ -108,9 +108,10 @@ TEST(TranscoderRun, JoinedSegmentsBecomeAnMp4WithProgressAndCompletion) {
   }
   size_t lastProgress = run.output.rfind("frame=");
   ASSERT_NE(std::string::npos, lastProgress);
-  if (durationSeen &&
-      !run.CutByARead(TextBetween(run.output.substr(lastProgress), "", " bitrate="), lastProgress))
+  if (durationSeen && !run.CutByARead(TextBetween(run.output.substr(lastProgress), "", " bitrate="),
+                                      lastProgress)) {
     EXPECT_TRUE(HasProgress(run.statuses));
+  }
 
   size_t closing = run.output.find("other streams:");
   ASSERT_NE(std::string::npos, closing);

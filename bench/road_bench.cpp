@@ -266,7 +266,8 @@ int main(int argc, char** argv) {
       std::printf("yt-dlp is not installed: skipped\n");
   }
 
-  const double perRequest = s.delayMs / 1000.0 + static_cast<double>(s.bytes) / s.cap;
+  const double perRequest =
+      s.delayMs / 1000.0 + (s.cap > 0 ? static_cast<double>(s.bytes) / s.cap : 0.0);
   const double floor = std::ceil(static_cast<double>(s.segments) / s.threads) * perRequest +
                        s.handshakeMs / 1000.0 + remux.wall;
   const double mb = total / 1e6;

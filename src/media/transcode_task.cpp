@@ -72,7 +72,9 @@ bool RunTranscoder(AppContext& context, const Text& commandLine, ListView::RowId
   shared.DurationText = state.durationText;
 
   const TaskFiles files = FilesOf(context, task);
-  bool succeeded = started && status.Succeeded() && state.completed;
+  // A read can cut the completion line in two, so a clean exit with its
+  // output in place counts as success even when that line was not seen.
+  bool succeeded = started && status.Succeeded() && (state.completed || FileExists(files.output));
   if (succeeded && FileExists(files.output)) {
     // The finishing step found the merged file still held (or did not run):
     // the transcoder has exited now, so finish here.

@@ -6,8 +6,8 @@
 
 // Runs the transcoder over the task's merged file and waits until it has
 // exited and the result carries the final name. True only when the
-// transcoder exited with code 0 after reporting completion and the output
-// now stands under save directory + file name + ".mp4". Otherwise the task
+// transcoder exited with code 0 (after reporting completion, or leaving its
+// output) and the output now stands under save directory + file name + ".mp4". Otherwise the task
 // shows the error word of the output, or "转码失败"; the merged file stays and
 // a partial output is removed.
 bool TranscodeTask(AppContext& context, ListView::RowId task);

@@ -243,7 +243,8 @@ class TestHttpServer::Connection {
         const auto now = Clock::now();
         if (pacedUntil_ < now) pacedUntil_ = now;
         if (pacedUntil_ > now &&
-            !server_.Pause(std::chrono::duration_cast<std::chrono::milliseconds>(pacedUntil_ - now)))
+            !server_.Pause(
+                std::chrono::duration_cast<std::chrono::milliseconds>(pacedUntil_ - now)))
           return false;
         pacedUntil_ += std::chrono::microseconds(static_cast<std::int64_t>(slice) * 1000000 / rate);
       }

@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +25,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/files.h"
@@ -143,7 +143,8 @@ Run Measure(const std::vector<std::string>& argv, TestHttpServer& server) {
       if (std::FILE* f = std::fopen(statusPath.c_str(), "r")) {
         char line[256];
         while (std::fgets(line, sizeof line, f))
-          if (std::strncmp(line, "VmHWM:", 6) == 0) peakKb = std::max(peakKb.load(), std::atol(line + 6));
+          if (std::strncmp(line, "VmHWM:", 6) == 0)
+            peakKb = std::max(peakKb.load(), std::atol(line + 6));
         std::fclose(f);
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -191,13 +192,20 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> long long { return i + 1 < argc ? std::atoll(argv[++i]) : 0; };
-    if (a == "--segments") s.segments = static_cast<int>(next());
-    else if (a == "--bytes") s.bytes = next();
-    else if (a == "--delay") s.delayMs = static_cast<int>(next());
-    else if (a == "--handshake") s.handshakeMs = static_cast<int>(next());
-    else if (a == "--cap") s.cap = next();
-    else if (a == "--threads") s.threads = static_cast<int>(next());
-    else if (a == "--no-peers") s.peers = false;
+    if (a == "--segments")
+      s.segments = static_cast<int>(next());
+    else if (a == "--bytes")
+      s.bytes = next();
+    else if (a == "--delay")
+      s.delayMs = static_cast<int>(next());
+    else if (a == "--handshake")
+      s.handshakeMs = static_cast<int>(next());
+    else if (a == "--cap")
+      s.cap = next();
+    else if (a == "--threads")
+      s.threads = static_cast<int>(next());
+    else if (a == "--no-peers")
+      s.peers = false;
     else {
       std::fprintf(stderr, "unknown option %s\n", a.c_str());
       return 2;
@@ -258,10 +266,10 @@ int main(int argc, char** argv) {
     else
       std::printf("ffmpeg is not installed: skipped\n");
     if (Installed("yt-dlp"))
-      runs.push_back({"yt-dlp -N 10", Measure({"yt-dlp", "-q", "--no-progress", "-N", "10",
-                                               "--hls-prefer-native", "-o",
-                                               ToUtf8(work / "ytdlp.mp4"), url},
-                                              server)});
+      runs.push_back(
+          {"yt-dlp -N 10", Measure({"yt-dlp", "-q", "--no-progress", "-N", "10",
+                                    "--hls-prefer-native", "-o", ToUtf8(work / "ytdlp.mp4"), url},
+                                   server)});
     else
       std::printf("yt-dlp is not installed: skipped\n");
   }
@@ -271,9 +279,10 @@ int main(int argc, char** argv) {
   const double floor = std::ceil(static_cast<double>(s.segments) / s.threads) * perRequest +
                        s.handshakeMs / 1000.0 + remux.wall;
   const double mb = total / 1e6;
-  std::printf("scenario: %d segments, %.1f MB, delay %d ms, handshake %d ms, cap %.1f MB/s per "
-              "connection, %d threads\n",
-              s.segments, mb, s.delayMs, s.handshakeMs, s.cap / 1048576.0, s.threads);
+  std::printf(
+      "scenario: %d segments, %.1f MB, delay %d ms, handshake %d ms, cap %.1f MB/s per "
+      "connection, %d threads\n",
+      s.segments, mb, s.delayMs, s.handshakeMs, s.cap / 1048576.0, s.threads);
   std::printf("floor: %.2f s (remux of the merged file %.2f s)\n\n", floor, remux.wall);
   std::printf("| tool | wall s | MB/s | CPU s | peak RSS MB | connections | result |\n");
   std::printf("|---|---|---|---|---|---|---|\n");
@@ -287,9 +296,10 @@ int main(int argc, char** argv) {
   char word[256] = "";
   std::sscanf(runs[0].second.output.c_str(), "split %lf %lf %lf %lf %255s", &check, &download,
               &merge, &transcode, word);
-  std::printf("\nvantrelo: URL check + analysis %.2f s, download %.2f s, merge %.2f s, transcode "
-              "%.2f s; %.2f x the floor\n",
-              check, download, merge, transcode, ours / floor);
+  std::printf(
+      "\nvantrelo: URL check + analysis %.2f s, download %.2f s, merge %.2f s, transcode "
+      "%.2f s; %.2f x the floor\n",
+      check, download, merge, transcode, ours / floor);
   for (size_t i = 1; i < runs.size(); ++i)
     std::printf("%s takes %.2f x our time\n", runs[i].first.c_str(), runs[i].second.wall / ours);
   return runs[0].second.exitCode;

@@ -56,8 +56,8 @@ void RefreshStatus(AppContext& context) {
   window.进度条1.SetPosition(ProgressPercent(context.shared.SegmentDoneCount, segments));
   window.状态条1.SetPanelText(0, "当前任务：" + DecimalText(context.shared.CurrentTaskNumber) +
                                      "/" + DecimalText(window.超级列表框_任务.RowCount()));
-  window.状态条1.SetPanelText(1, "当前下载：" + DecimalText(context.shared.SegmentDoneCount) +
-                                     "/" + DecimalText(window.超级列表框_下载列表.RowCount()));
+  window.状态条1.SetPanelText(1, "当前下载：" + DecimalText(context.shared.SegmentDoneCount) + "/" +
+                                     DecimalText(window.超级列表框_下载列表.RowCount()));
   context.desktop.PumpPendingInput();
   context.desktop.Repaint();
 }

@@ -31,9 +31,8 @@ Text DefaultSaveDirectory() {
 }
 
 std::string DefaultSettingsFile(const Text& saveDirectory) {
-  return "[" + kSection + "]\r\n" + kSaveDirectoryKey + "=" + saveDirectory + "\r\n" +
-         kPatternKey + "=//[^\\s]*\r\n" + kThreadCountKey + "=10\r\n" + kPrefixKey +
-         "=http:\r\n";
+  return "[" + kSection + "]\r\n" + kSaveDirectoryKey + "=" + saveDirectory + "\r\n" + kPatternKey +
+         "=//[^\\s]*\r\n" + kThreadCountKey + "=10\r\n" + kPrefixKey + "=http:\r\n";
 }
 
 void LoadSettings(AppContext& context) {

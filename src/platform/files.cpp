@@ -91,8 +91,8 @@ bool WriteWholeFile(const Text& path, std::string_view bytes) {
 bool WriteFileAtomically(const Text& path, std::string_view bytes) {
   static std::atomic<unsigned> counter{0};  // only makes temporary names unique
   std::string target = Os(path);
-  std::string temporary = target + ".part" + std::to_string(::getpid()) + "_" +
-                          std::to_string(counter.fetch_add(1));
+  std::string temporary =
+      target + ".part" + std::to_string(::getpid()) + "_" + std::to_string(counter.fetch_add(1));
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, bytes);

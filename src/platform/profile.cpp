@@ -76,7 +76,8 @@ Text ReadProfileString(const Text& section, const Text& key, const Text& path) {
     if (!inSection) continue;
     auto name = KeyName(line.content);
     if (!name || !SameName(*name, key)) continue;
-    std::string_view value = Trim(std::string_view(line.content).substr(line.content.find('=') + 1));
+    std::string_view value =
+        Trim(std::string_view(line.content).substr(line.content.find('=') + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
       value = value.substr(1, value.size() - 2);
@@ -128,8 +129,7 @@ std::string JoinLines(std::vector<Line>& lines) {
 
 }  // namespace
 
-bool WriteProfileString(const Text& section, const Text& key, const Text& value,
-                        const Text& path) {
+bool WriteProfileString(const Text& section, const Text& key, const Text& value, const Text& path) {
   return WriteProfileStrings(section, {{key, value}}, path);
 }
 

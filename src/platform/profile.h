@@ -20,11 +20,9 @@ Text ReadProfileString(const Text& section, const Text& key, const Text& path);
 // replacing an existing value; every other line stays as it was. The file is
 // replaced atomically, so a crash never leaves it truncated. False when the
 // file could not be written.
-bool WriteProfileString(const Text& section, const Text& key, const Text& value,
-                        const Text& path);
+bool WriteProfileString(const Text& section, const Text& key, const Text& value, const Text& path);
 
 // Sets several keys of one section in the given order, as that many single
 // writes would, but rewrites the file once.
 bool WriteProfileStrings(const Text& section,
-                         const std::vector<std::pair<Text, Text>>& keysAndValues,
-                         const Text& path);
+                         const std::vector<std::pair<Text, Text>>& keysAndValues, const Text& path);

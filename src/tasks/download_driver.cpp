@@ -46,8 +46,8 @@ void WaitMilliseconds(AppContext& context, int durationMs) {
     const auto now = std::chrono::steady_clock::now();
     if (now >= end) break;
     context.desktop.ProcessPendingEvents();
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-        end - now, std::chrono::milliseconds(10)));
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(end - now, std::chrono::milliseconds(10)));
   }
 }
 

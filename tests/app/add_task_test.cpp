@@ -82,8 +82,8 @@ TEST(AddTaskTest, AppendsTheRowAndClearsOnlyTheUrl) {
   w.按钮_添加任务.Click();
   ListView& tasks = w.超级列表框_任务;
   ASSERT_EQ(tasks.RowCount(), 1);
-  const std::vector<Text> expected = {"1", "http://h/a.m3u8", "第一集", "", "/nowhere/x",
-                                      "//[^\\s]*"};
+  const std::vector<Text> expected = {"1", "http://h/a.m3u8", "第一集",
+                                      "",  "/nowhere/x",      "//[^\\s]*"};
   for (int column = 0; column < 6; ++column)
     EXPECT_TEXT_EQ(expected[column], tasks.GetCell(0, column));
   EXPECT_TEXT_EQ("", w.编辑框_m3u8地址.text());
@@ -114,7 +114,8 @@ TEST(AddTaskTest, SaveDirectoryWithoutSlashSearchesTheParentByPrefix) {
 TEST(AddTaskTest, NumbersFollowTheRowCountAfterADelete) {
   AppHarness harness;
   MainWindow& w = harness.window();
-  for (const char* name : {"a", "b", "c"}) Fill(w, {"http://h", name, "/x/", "p"}), w.按钮_添加任务.Click();
+  for (const char* name : {"a", "b", "c"})
+    Fill(w, {"http://h", name, "/x/", "p"}), w.按钮_添加任务.Click();
   w.超级列表框_任务.SetSelection(1);
   w.右键.Select(1);  // "删除任务"
   Fill(w, {"http://h", "d", "/x/", "p"});

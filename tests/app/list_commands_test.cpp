@@ -11,7 +11,8 @@ using testing_support::AppHarness;
 namespace {
 
 void AddRows(ListView& list, int rows, int column, const Text& prefix) {
-  for (int i = 0; i < rows; ++i) list.SetCell(list.AppendRow(), column, prefix + DecimalText(i + 1));
+  for (int i = 0; i < rows; ++i)
+    list.SetCell(list.AppendRow(), column, prefix + DecimalText(i + 1));
 }
 
 }  // namespace
@@ -51,9 +52,9 @@ TEST(ListCommandsTest, DeleteRemovesOnlyTasksNobodyWorksOn) {
   struct Case {
     Text status;
     bool deletable;
-  } cases[] = {{"", true},          {"任务完成", true},   {"下载失败", true}, {"合并失败", true},
-               {"转码失败", true},  {"授权失败", true},   {"数据无效", true}, {"地址错误", true},
-               {"正在分析", false}, {"网址失效", false},  {"开始下载", false}, {"开始合并", false},
+  } cases[] = {{"", true},          {"任务完成", true},  {"下载失败", true},  {"合并失败", true},
+               {"转码失败", true},  {"授权失败", true},  {"数据无效", true},  {"地址错误", true},
+               {"正在分析", false}, {"网址失效", false}, {"开始下载", false}, {"开始合并", false},
                {"正在转码", false}, {"转码：50%", false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(ToUtf8(c.status));

@@ -19,8 +19,8 @@ TEST(StartupTest, WindowHasEveryControlWithItsInitialText) {
   EXPECT_TEXT_EQ("http:", w.编辑框_地址或头.text());
   EXPECT_EQ(w.编辑框_m3u8地址.parent(), &w.分组框1);
   EXPECT_EQ(w.时钟1.period(), 1000);
-  for (Control* hidden : std::initializer_list<Control*>{&w.按钮_开始下载, &w.按钮_暂停, &w.按钮_合并,
-                                                          &w.按钮_分析, &w.标签1})
+  for (Control* hidden : std::initializer_list<Control*>{&w.按钮_开始下载, &w.按钮_暂停,
+                                                         &w.按钮_合并, &w.按钮_分析, &w.标签1})
     EXPECT_FALSE(hidden->visible()) << ToUtf8(hidden->name());
   ASSERT_EQ(w.右键.items.size(), 2u);
   EXPECT_TEXT_EQ("复制地址", w.右键.items[0].caption);

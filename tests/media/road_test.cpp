@@ -21,8 +21,8 @@ class RoadTest : public TaskFixture {
  protected:
   // Serves a real 8-segment stream; returns the playlist's URL.
   std::string ServeRealStream() {
-    stream = CachedHlsStream(FromUtf8(::testing::TempDir()) + "vantrelo-hls-cache",
-                             HlsStreamOptions{});
+    stream =
+        CachedHlsStream(FromUtf8(::testing::TempDir()) + "vantrelo-hls-cache", HlsStreamOptions{});
     EXPECT_TRUE(stream.has_value());
     if (!stream) return {};
     for (size_t i = 0; i < stream->segmentNames.size(); ++i) {

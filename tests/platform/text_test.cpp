@@ -19,8 +19,8 @@ TEST(TextTest, GbkAndUtf8RoundTrip) {
 
 TEST(TextTest, InvalidBytesKeepTheValidPartsAround) {
   const Text broken = Text("ab") + "\xFF" + "视" + "\x81";
-  EXPECT_EQ(ToUtf8(broken), std::string("ab\xEF\xBF\xBD") +
-                                reinterpret_cast<const char*>(u8"视") + "\xEF\xBF\xBD");
+  EXPECT_EQ(ToUtf8(broken),
+            std::string("ab\xEF\xBF\xBD") + reinterpret_cast<const char*>(u8"视") + "\xEF\xBF\xBD");
   EXPECT_EQ(FromUtf8("x\xC3y"), "x?y");
 }
 
@@ -28,9 +28,10 @@ TEST(TextTest, LeadingInteger) {
   struct Case {
     const char* text;
     int value;
-  } cases[] = {{"10", 10},    {"  7abc", 7}, {"-3", -3},   {"+4", 4},
-               {"abc", 0},    {"", 0},       {"0", 0},     {"12 34", 12},
-               {"99999999999", 2147483647},  {"- 5", 0}};
+  } cases[] = {{"10", 10}, {"  7abc", 7}, {"-3", -3},
+               {"+4", 4},  {"abc", 0},    {"", 0},
+               {"0", 0},   {"12 34", 12}, {"99999999999", 2147483647},
+               {"- 5", 0}};
   for (const Case& c : cases) EXPECT_EQ(LeadingInteger(c.text), c.value) << c.text;
 }
 

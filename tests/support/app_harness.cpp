@@ -25,7 +25,8 @@ AppHarness::~AppHarness() { app_.reset(); }
 void AppHarness::Restart() {
   app_.reset();
   app_ = std::make_unique<Application>(
-      programDirectory_, desktop_, TranscoderSource{options_.transcoderUrl, FileSize(kSystemFfmpeg)});
+      programDirectory_, desktop_,
+      TranscoderSource{options_.transcoderUrl, FileSize(kSystemFfmpeg)});
   if (options_.start) app_->WindowCreated();
 }
 

@@ -19,9 +19,8 @@ namespace testing_support {
 inline ::testing::AssertionResult TextEqual(const char* /*expectedExpr*/, const char* actualExpr,
                                             std::string_view expected, std::string_view actual) {
   if (expected == actual) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << actualExpr << " is \"" << ToUtf8(actual) << "\", expected \"" << ToUtf8(expected)
-         << "\"";
+  return ::testing::AssertionFailure() << actualExpr << " is \"" << ToUtf8(actual)
+                                       << "\", expected \"" << ToUtf8(expected) << "\"";
 }
 
 // UTF-8 source text as the GBK bytes the system uses (for texts built at run

@@ -52,7 +52,8 @@ TEST_F(DownloadTest, ThreadCountLimitsWorkersAndEveryRowIsFetchedOnce) {
     Add(server.Url(prefix + "index.m3u8"), "task" + std::to_string(task++));
     ASSERT_TRUE(RunToEnd());
     std::vector<std::string> fetched = RequestedPaths(prefix);
-    fetched.erase(std::remove(fetched.begin(), fetched.end(), prefix + "index.m3u8"), fetched.end());
+    fetched.erase(std::remove(fetched.begin(), fetched.end(), prefix + "index.m3u8"),
+                  fetched.end());
     std::sort(fetched.begin(), fetched.end());
     std::vector<std::string> expected;
     for (int i = 0; i < c.rows; ++i) expected.push_back(prefix + std::to_string(i) + ".ts");

@@ -9,16 +9,40 @@
 
 using namespace testing_support;
 
+namespace {
+
+// Holds requests until opened, so a test can act while a task is running.
+class Gate {
+ public:
+  void Wait() {
+    std::unique_lock lock(mutex_);
+    opened_.wait_for(lock, std::chrono::seconds(10), [&] { return open_; });
+  }
+  void Open() {
+    {
+      std::lock_guard lock(mutex_);
+      open_ = true;
+    }
+    opened_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  bool open_ = false;
+};
+
+}  // namespace
+
 class TaskRunnerTest : public TaskFixture {};
 
 TEST_F(TaskRunnerTest, PlaylistLinesWithSlashesBecomeDownloadRowsInOrder) {
   server.Serve("/a.ts", HttpReply::Ok("A"));
   server.Serve("/b.ts", HttpReply::Ok("B"));
   const std::string origin = server.origin().substr(5);  // "//127.0.0.1:PORT"
-  server.Serve("/index.m3u8",
-               HttpReply::Ok("#EXTM3U\n#EXTINF:1,\n" + origin + "/a.ts\nrelative.ts\n" +
-                             "#EXT-X-KEY:URI=\"x\"\n" + origin + "/b.ts\n" + origin +
-                             "/missing.ts\n"));
+  server.Serve("/index.m3u8", HttpReply::Ok("#EXTM3U\n#EXTINF:1,\n" + origin +
+                                            "/a.ts\nrelative.ts\n" + "#EXT-X-KEY:URI=\"x\"\n" +
+                                            origin + "/b.ts\n" + origin + "/missing.ts\n"));
   Add(server.Url("/index.m3u8"), "三段");
   ASSERT_TRUE(RunToEnd());
   ASSERT_EQ(segments().RowCount(), 3);
@@ -73,12 +97,9 @@ TEST_F(TaskRunnerTest, EmptyDownloadListGoesToMergeAndSaysSo) {
 }
 
 TEST_F(TaskRunnerTest, TaskAddedDuringAPassIsTakenUpInASecondPass) {
-  std::mutex mutex;
-  std::condition_variable released;
-  bool release = false;
+  Gate gate;
   server.Handle("/slow.ts", [&](const RecordedRequest&) {
-    std::unique_lock lock(mutex);
-    released.wait_for(lock, std::chrono::seconds(10), [&] { return release; });
+    gate.Wait();
     return HttpReply::Ok("S");
   });
   server.Serve("/first.m3u8", HttpReply::Ok(server.Url("/slow.ts").substr(5) + "\n"));
@@ -87,23 +108,16 @@ TEST_F(TaskRunnerTest, TaskAddedDuringAPassIsTakenUpInASecondPass) {
   window().按钮_开始任务.Click();
   ASSERT_TRUE(server.WaitForRequests(3));  // check, playlist, segment
   const ListView::RowId second = Add(server.Url("/second.m3u8"), "二");
-  {
-    std::lock_guard lock(mutex);
-    release = true;
-  }
-  released.notify_all();
+  gate.Open();
   ASSERT_TRUE(WaitForRunEnd());
   EXPECT_NE(Status(first), "");
   EXPECT_TEXT_EQ("开始合并", Status(second));  // analysed: no segments, nothing to merge
 }
 
 TEST_F(TaskRunnerTest, DeletingATaskAboveTheRunningOneKeepsTheRunnerOnItsTask) {
-  std::mutex mutex;
-  std::condition_variable released;
-  bool release = false;
+  Gate gate;
   server.Handle("/slow.ts", [&](const RecordedRequest&) {
-    std::unique_lock lock(mutex);
-    released.wait_for(lock, std::chrono::seconds(10), [&] { return release; });
+    gate.Wait();
     return HttpReply(HttpReply::Ok("", 404));
   });
   server.Serve("/empty.m3u8", HttpReply::Ok("#EXTM3U\n"));
@@ -119,11 +133,7 @@ TEST_F(TaskRunnerTest, DeletingATaskAboveTheRunningOneKeepsTheRunnerOnItsTask) {
   tasks().SetSelection(tasks().IndexOf(above));
   window().右键.Select(1);
   ASSERT_EQ(tasks().IndexOf(above), -1);
-  {
-    std::lock_guard lock(mutex);
-    release = true;
-  }
-  released.notify_all();
+  gate.Open();
   ASSERT_TRUE(WaitForRunEnd());
   EXPECT_TEXT_EQ("下载失败", Status(running));
   EXPECT_TEXT_EQ("开始合并", Status(below));

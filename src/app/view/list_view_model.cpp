@@ -6,7 +6,8 @@
 
 ListViewModel::ListViewModel(const ListView& list, QObject* parent)
     : QAbstractTableModel(parent), list_(list) {
-  for (const ListView::Column& column : list_.columns()) headers_.push_back(ToQString(column.header));
+  for (const ListView::Column& column : list_.columns())
+    headers_.push_back(ToQString(column.header));
   Sync();
 }
 
@@ -93,8 +94,9 @@ ListView::RowId ListViewModel::IdAt(int row) const {
 }
 
 int ListViewModel::RowOf(ListView::RowId id) const {
-  auto it = std::lower_bound(rows_.begin(), rows_.end(), id,
-                             [](const CachedRow& row, ListView::RowId value) { return row.id < value; });
+  auto it =
+      std::lower_bound(rows_.begin(), rows_.end(), id,
+                       [](const CachedRow& row, ListView::RowId value) { return row.id < value; });
   if (it == rows_.end() || it->id != id) return -1;
   return static_cast<int>(it - rows_.begin());
 }
@@ -117,8 +119,7 @@ QVariant ListViewModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || section < 0 ||
-      section >= static_cast<int>(headers_.size()))
+  if (orientation != Qt::Horizontal || section < 0 || section >= static_cast<int>(headers_.size()))
     return {};
   if (role == Qt::DisplayRole) return headers_[section];
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);

@@ -181,7 +181,8 @@ void MainWindowView::RequestFlush() {
   // before it reads the marks: a change is either seen by a flush already
   // running or queues a new one.
   if (flushPending_.exchange(true)) return;
-  QMetaObject::invokeMethod(this, [this] { OnFlushRequested(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { OnFlushRequested(); }, Qt::QueuedConnection);
 }
 
 void MainWindowView::OnFlushRequested() {

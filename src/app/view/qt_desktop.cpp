@@ -101,7 +101,7 @@ MessageAnswer QtDesktop::RunMessageBox(const MessageRequest& request) {
   box.exec();
   if (!question) return MessageAnswer::Ok;
   return box.clickedButton() == box.button(QMessageBox::Yes) ? MessageAnswer::Yes
-                                                              : MessageAnswer::No;
+                                                             : MessageAnswer::No;
 }
 
 MessageAnswer QtDesktop::ShowMessage(const MessageRequest& request) {
@@ -139,7 +139,8 @@ void QtDesktop::PopupMenu(Menu& menu) {
   QMenu popup;
   popup.setTitle(ToQString(menu.name));
   std::vector<QAction*> actions;
-  for (const Menu::Item& item : menu.items) actions.push_back(popup.addAction(ToQString(item.caption)));
+  for (const Menu::Item& item : menu.items)
+    actions.push_back(popup.addAction(ToQString(item.caption)));
   QAction* chosen = popup.exec(QCursor::pos());
   auto it = std::find(actions.begin(), actions.end(), chosen);
   if (chosen && it != actions.end()) menu.Select(static_cast<int>(it - actions.begin()));

@@ -120,7 +120,8 @@ TEST_F(ApplicationViewTest, StartUpPlacesTheProgressBarAndTheFocus) {
   EXPECT_EQ(progress->geometry(), QRect(292, 3, view_->statusBar()->width() - 294, 16));
   EXPECT_EQ(progress->geometry().width(), 745);
   EXPECT_EQ(view_->focusWidget(), view_->widgetOf(window().编辑框_m3u8地址));
-  EXPECT_TRUE(widget<QLineEdit>(window().编辑框_保存位置)->text().endsWith(QStringLiteral("/视频下载/")));
+  EXPECT_TRUE(
+      widget<QLineEdit>(window().编辑框_保存位置)->text().endsWith(QStringLiteral("/视频下载/")));
 }
 
 TEST_F(ApplicationViewTest, TypedUrlAndNameAndAClickAddATask) {
@@ -140,9 +141,10 @@ TEST_F(ApplicationViewTest, TypedUrlAndNameAndAClickAddATask) {
   QTreeView* tasks = widget<QTreeView>(window().超级列表框_任务);
   ASSERT_TRUE(ProcessUntil([&] { return tasks->model()->rowCount() == 1; }));
   QAbstractItemModel* model = tasks->model();
-  const QString expected[] = {QStringLiteral("1"), QStringLiteral("http://example.com/a.m3u8"),
-                              QStringLiteral("第一集"), QString(), ToQString(saveDirectory_),
-                              QStringLiteral("//[^\\s]*")};
+  const QString expected[] = {
+      QStringLiteral("1"),       QStringLiteral("http://example.com/a.m3u8"),
+      QStringLiteral("第一集"),  QString(),
+      ToQString(saveDirectory_), QStringLiteral("//[^\\s]*")};
   for (int column = 0; column < 6; ++column)
     EXPECT_EQ(model->data(model->index(0, column)).toString(), expected[column]) << column;
   // The URL box is emptied for the next task.
@@ -209,7 +211,8 @@ TEST_F(ApplicationViewTest, ClosingTheWindowEndsTheApplication) {
   EXPECT_TRUE(view_->close());
   EXPECT_TRUE(app_->shared().closing.load());
   // No box can hold a background thread any more.
-  EXPECT_EQ(desktop_->ShowMessage({"x", kDefaultCaption, MessageButtons::YesNo}), MessageAnswer::No);
+  EXPECT_EQ(desktop_->ShowMessage({"x", kDefaultCaption, MessageButtons::YesNo}),
+            MessageAnswer::No);
 }
 
 }  // namespace

@@ -52,8 +52,16 @@ TEST(ListViewModelTest, FollowsEveryKindOfChange) {
        [](ListView& l) {
          for (int row = l.RowCount() - 1; row >= 0; row -= 2) l.RemoveRow(row);
        }},
-      {"write cells", [](ListView& l) { l.SetCell(0, 1, "下载成功"); l.SetCell(l.RowCount() - 1, 0, "x"); }},
-      {"remove all, append", [](ListView& l) { l.RemoveAllRows(); Fill(l, 3); }},
+      {"write cells",
+       [](ListView& l) {
+         l.SetCell(0, 1, "下载成功");
+         l.SetCell(l.RowCount() - 1, 0, "x");
+       }},
+      {"remove all, append",
+       [](ListView& l) {
+         l.RemoveAllRows();
+         Fill(l, 3);
+       }},
       {"remove all", [](ListView& l) { l.RemoveAllRows(); }},
   };
   for (const Step& step : steps) {

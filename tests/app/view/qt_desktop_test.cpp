@@ -56,18 +56,36 @@ TEST(QtDesktopTest, MessageBoxesShowWhatIsAskedAndReturnTheAnswer) {
   };
   const Case cases[] = {
       {{"请输入文件名", kDefaultCaption, MessageButtons::Ok, MessageIcon::None},
-       QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok, MessageAnswer::Ok},
+       QMessageBox::Ok,
+       QMessageBox::NoIcon,
+       QMessageBox::Ok,
+       MessageAnswer::Ok},
       {{"安装成功！", kDefaultCaption, MessageButtons::Ok, MessageIcon::Information},
-       QMessageBox::Ok, QMessageBox::Information, QMessageBox::Ok, MessageAnswer::Ok},
-      {{"需要等待", "温馨提示：", MessageButtons::Ok, MessageIcon::Warning}, QMessageBox::Ok,
-       QMessageBox::Warning, QMessageBox::Ok, MessageAnswer::Ok},
-      {{"是否安装？", "温馨提示：", MessageButtons::YesNo, MessageIcon::Error}, QMessageBox::Yes,
-       QMessageBox::Critical, QMessageBox::Yes | QMessageBox::No, MessageAnswer::Yes},
-      {{"是否安装？", "温馨提示：", MessageButtons::YesNo, MessageIcon::Error}, QMessageBox::No,
-       QMessageBox::Critical, QMessageBox::Yes | QMessageBox::No, MessageAnswer::No},
+       QMessageBox::Ok,
+       QMessageBox::Information,
+       QMessageBox::Ok,
+       MessageAnswer::Ok},
+      {{"需要等待", "温馨提示：", MessageButtons::Ok, MessageIcon::Warning},
+       QMessageBox::Ok,
+       QMessageBox::Warning,
+       QMessageBox::Ok,
+       MessageAnswer::Ok},
+      {{"是否安装？", "温馨提示：", MessageButtons::YesNo, MessageIcon::Error},
+       QMessageBox::Yes,
+       QMessageBox::Critical,
+       QMessageBox::Yes | QMessageBox::No,
+       MessageAnswer::Yes},
+      {{"是否安装？", "温馨提示：", MessageButtons::YesNo, MessageIcon::Error},
+       QMessageBox::No,
+       QMessageBox::Critical,
+       QMessageBox::Yes | QMessageBox::No,
+       MessageAnswer::No},
       // Markup in a text is shown as it stands.
       {{"<b>a</b>.m3u8", kDefaultCaption, MessageButtons::Ok, MessageIcon::None},
-       QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok, MessageAnswer::Ok},
+       QMessageBox::Ok,
+       QMessageBox::NoIcon,
+       QMessageBox::Ok,
+       MessageAnswer::Ok},
   };
   QtDesktop desktop;
   for (const Case& c : cases) {
@@ -115,7 +133,8 @@ TEST(QtDesktopTest, ShutdownReleasesWaitingThreadsWithTheHarmlessAnswer) {
   EXPECT_EQ(answer.get(), MessageAnswer::No);
   std::thread([&] {
     EXPECT_EQ(desktop.ShowMessage({"x", kDefaultCaption, MessageButtons::Ok}), MessageAnswer::Ok);
-    EXPECT_EQ(desktop.ShowMessage({"x", kDefaultCaption, MessageButtons::YesNo}), MessageAnswer::No);
+    EXPECT_EQ(desktop.ShowMessage({"x", kDefaultCaption, MessageButtons::YesNo}),
+              MessageAnswer::No);
   }).join();
   // The queued request finds itself answered and shows nothing.
   QCoreApplication::processEvents();
@@ -131,8 +150,9 @@ TEST(QtDesktopTest, ClipboardTakesTheTextAsUnicode) {
 TEST(QtDesktopTest, PopupMenuShowsItemsInOrderAndSelectsThePickedOne) {
   QtDesktop desktop;
   std::vector<int> selected;
-  Menu menu{"右键", {{"复制地址", [&] { selected.push_back(0); }},
-                     {"删除任务", [&] { selected.push_back(1); }}}};
+  Menu menu{
+      "右键",
+      {{"复制地址", [&] { selected.push_back(0); }}, {"删除任务", [&] { selected.push_back(1); }}}};
   struct Case {
     std::vector<Qt::Key> keys;
     std::vector<int> selected;
@@ -207,7 +227,8 @@ TEST(QtDesktopTest, PendingEventsRunOnlyOnTheGuiThread) {
   QtDesktop desktop;
   QObject context;
   bool ran = false;
-  QMetaObject::invokeMethod(&context, [&] { ran = true; }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &context, [&] { ran = true; }, Qt::QueuedConnection);
   std::thread([&] {
     desktop.ProcessPendingEvents();
     desktop.PumpPendingInput();

@@ -1,9 +1,6 @@
 #include "tasks/download_driver.h"
 
-#include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <thread>
 #include <vector>
 
 #include "download/segment_directory.h"
@@ -36,19 +33,6 @@ bool AllSegmentsDone(ListView& segments) {
 Text TaskKey(AppContext& context, ListView::RowId task) {
   return TaskCell(context, task, task_column::kSaveDirectory) + "\t" +
          TaskCell(context, task, task_column::kFileName);
-}
-
-void WaitMilliseconds(AppContext& context, int durationMs) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(durationMs);
-  // Sleep in short steps so that window events (on the window thread) and
-  // the end of the program are noticed promptly.
-  while (!context.shared.closing) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= end) break;
-    context.desktop.ProcessPendingEvents();
-    std::this_thread::sleep_for(
-        std::min<std::chrono::steady_clock::duration>(end - now, std::chrono::milliseconds(10)));
-  }
 }
 
 void DriveDownload(AppContext& context, ListView::RowId task) {

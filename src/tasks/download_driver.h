@@ -11,9 +11,5 @@
 // and a pool found stopped leaves "开始下载". Task-runner thread.
 void DriveDownload(AppContext& context, ListView::RowId task);
 
-// Waits `durationMs` milliseconds; on the window thread, window events are
-// processed meanwhile.
-void WaitMilliseconds(AppContext& context, int durationMs);
-
 // Identity of a task's segment files: its save directory and file name.
 Text TaskKey(AppContext& context, ListView::RowId task);
